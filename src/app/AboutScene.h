@@ -1,0 +1,23 @@
+#pragma once
+// The About window's content: the main window's client area, 504 by 400 pixels,
+// with the hardware and software information and the update web site.
+
+#include "platform/Scene.h"
+
+#include <functional>
+#include <string>
+
+namespace zq {
+
+inline constexpr int AboutWidth = 504;
+inline constexpr int AboutHeight = 400;
+
+// Names of the elements that act on a click.
+inline constexpr char AboutOkButton[] = "BtnOK";
+inline constexpr char AboutWebButton[] = "BtnGoWeb";
+
+// translate maps each shown text to the current language.
+Scene BuildAboutScene(const std::u16string& webAddress,
+                      const std::function<std::u16string(const std::u16string&)>& translate);
+
+} // namespace zq

@@ -1,0 +1,31 @@
+#include "app/MonitorProgram.h"
+
+#include "app/Messages.h"
+#include "app/MouseMonitor.h"
+#include "platform/Text.h"
+#include "profiles/ConfigFile.h"
+
+#include <exception>
+
+namespace zq {
+
+int RunMonitorProgram(Platform& platform) {
+    // Another instance runs: end at once, showing and sending nothing.
+    if (platform.System.NamedMutexExists(MonitorClassName))
+        return 0;
+    // A mutex that cannot be created is no reason to stop; the program runs without it.
+    const auto instanceLock = platform.System.CreateNamedMutex(MonitorClassName);
+    try {
+        const TOtherConfig otherConfig =
+            ReadOtherConfig(*OpenConfigFile(platform.Ini, platform.System));
+        MouseMonitor monitor(platform, otherConfig.OfficialWebsite);
+        platform.Loop.Run();
+    } catch (const std::exception& e) {
+        platform.System.DebugOutput(u"ZQMON: " + FromUtf8(e.what()));
+    } catch (...) {
+        platform.System.DebugOutput(u"ZQMON: unexpected error");
+    }
+    return 0;
+}
+
+} // namespace zq

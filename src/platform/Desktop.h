@@ -1,0 +1,94 @@
+#pragma once
+// The window manager and the shell as this program needs them: its own windows,
+// the tray icon, the configuration program's window, and starting programs.
+
+#include "platform/Scene.h"
+#include "platform/Types.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zq {
+
+// Handles a window message; the result goes back to a sender. nullopt leaves the
+// message to the window manager's default handling.
+using WindowProc =
+    std::function<std::optional<LResult>(std::uint32_t msg, WParam wParam, LParam lParam)>;
+
+struct WindowOptions {
+    std::u16string ClassName;
+    std::u16string Title;
+    int ClientWidth = 0;
+    int ClientHeight = 0;
+    // Without border or caption, centred when shown, and without a task-bar button.
+    bool Popup = true;
+};
+
+// A top-level window of this program. Created hidden.
+class IWindow {
+public:
+    virtual ~IWindow() = default;
+    virtual WindowHandle Handle() const = 0;
+    virtual void SetTitle(const std::u16string& title) = 0;
+    virtual std::u16string Title() const = 0;
+    virtual void Show() = 0;
+    virtual void Hide() = 0;
+    virtual bool IsVisible() const = 0;
+    virtual void BringToForeground() = 0;
+    // The drawn content; onClick receives the name of a clicked button.
+    virtual void SetScene(const Scene& scene, std::function<void(const std::string&)> onClick) = 0;
+};
+
+struct TrayMenuItem {
+    std::u16string Caption;
+    bool Visible = true;
+};
+
+// The notification-area icon with its popup menu. The icon comes back by itself
+// when the shell restarts; a shell that is not there yet is not an error.
+class ITrayIcon {
+public:
+    virtual ~ITrayIcon() = default;
+    // Loads the icon file; false (keeping the application icon) when it cannot.
+    virtual bool SetIconFromFile(const std::filesystem::path& file) = 0;
+    virtual void SetHint(const std::u16string& hint) = 0;
+    virtual void SetMenu(const std::vector<TrayMenuItem>& items) = 0;
+    virtual void SetMenuCaption(std::size_t index, const std::u16string& caption) = 0;
+
+    std::function<void()> OnClick;              // single left click
+    std::function<void(std::size_t)> OnMenuItem; // index into the items given to SetMenu
+};
+
+class IDesktop {
+public:
+    virtual ~IDesktop() = default;
+
+    virtual std::unique_ptr<IWindow> CreateOwnWindow(const WindowOptions& options, WindowProc proc) = 0;
+    virtual std::unique_ptr<ITrayIcon> CreateTrayIcon() = 0;
+
+    // A top-level window of the class, any title; 0 when there is none.
+    virtual WindowHandle FindWindowByClass(const std::u16string& className) = 0;
+    // Queues a message for any window; false when it could not be queued.
+    virtual bool PostToWindow(WindowHandle window, std::uint32_t msg, WParam wParam,
+                             LParam lParam) = 0;
+    // Delivers a message and waits for its result, giving up after timeoutMs or at
+    // once when the receiving program is hung; nullopt when no result came.
+    virtual std::optional<LResult> SendToWindow(WindowHandle window, std::uint32_t msg,
+                                               WParam wParam, LParam lParam,
+                                               std::uint32_t timeoutMs) = 0;
+    // Shows a window of another program with the show command and brings it to
+    // the foreground.
+    virtual void BringForward(WindowHandle window, int showCommand) = 0;
+    // Starts a program, given by its full path, through the shell ("open").
+    virtual bool StartProgram(const std::filesystem::path& program, const std::u16string& parameters,
+                              const std::filesystem::path& workingFolder, int showCommand) = 0;
+    // Opens a document or web address through the shell ("open").
+    virtual bool OpenAddress(const std::u16string& address, WindowHandle owner, int showCommand) = 0;
+};
+
+} // namespace zq

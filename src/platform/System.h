@@ -1,0 +1,41 @@
+#pragma once
+// Facts about the running system and process, and the single-instance lock.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace zq {
+
+struct OsVersion {
+    std::uint32_t PlatformId = 2; // 2 = the NT family
+    std::uint32_t Major = 6;
+    std::uint32_t Minor = 1;
+    std::uint32_t Build = 7601;
+};
+
+// Held for the life of the process; releasing it ends the lock.
+class INamedMutex {
+public:
+    virtual ~INamedMutex() = default;
+};
+
+class ISystem {
+public:
+    virtual ~ISystem() = default;
+    virtual OsVersion GetOsVersion() = 0;
+    // The folder of the running executable, ending with a separator.
+    virtual std::filesystem::path ExecutableFolder() = 0;
+    // The user's personal documents folder, without a trailing separator; empty
+    // when the system cannot tell.
+    virtual std::filesystem::path DocumentsFolder() = 0;
+    // A line to the debugger output.
+    virtual void DebugOutput(const std::u16string& text) = 0;
+    // True when a mutex of that name exists (another instance runs).
+    virtual bool NamedMutexExists(const std::u16string& name) = 0;
+    // Creates the mutex, owned by this process; null when that fails.
+    virtual std::unique_ptr<INamedMutex> CreateNamedMutex(const std::u16string& name) = 0;
+};
+
+} // namespace zq

@@ -1,0 +1,159 @@
+#pragma once
+// The simulated window manager and shell: the program's own windows, the tray
+// icon, the configuration program's window (a recording peer) and started
+// programs. Everything done to the outside world goes to the log.
+
+#include "platform/Desktop.h"
+#include "platform/sim/SimLog.h"
+#include "platform/sim/SimLoop.h"
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zq::sim {
+
+class SimDesktop;
+
+class SimWindow : public IWindow {
+public:
+    SimWindow(SimDesktop& desktop, WindowHandle handle, WindowOptions options);
+    ~SimWindow() override;
+
+    WindowHandle Handle() const override { return FHandle; }
+    void SetTitle(const std::u16string& title) override { FTitle = title; }
+    std::u16string Title() const override { return FTitle; }
+    void Show() override { FVisible = true; }
+    void Hide() override { FVisible = false; }
+    bool IsVisible() const override { return FVisible; }
+    void BringToForeground() override { FForeground = true; }
+    void SetScene(const Scene& scene, std::function<void(const std::string&)> onClick) override;
+
+    const WindowOptions& Options() const { return FOptions; }
+    const Scene& CurrentScene() const { return FScene; }
+    bool WasBroughtToForeground() const { return FForeground; }
+    // A click on a named button of the scene; false when there is none.
+    bool ClickSceneItem(const std::string& name);
+
+private:
+    SimDesktop& FDesktop;
+    WindowHandle FHandle;
+    WindowOptions FOptions;
+    std::u16string FTitle;
+    bool FVisible = false;
+    bool FForeground = false;
+    Scene FScene;
+    std::function<void(const std::string&)> FOnClick;
+};
+
+class SimTrayIcon : public ITrayIcon {
+public:
+    explicit SimTrayIcon(SimDesktop& desktop);
+    ~SimTrayIcon() override;
+
+    bool SetIconFromFile(const std::filesystem::path& file) override;
+    void SetHint(const std::u16string& hint) override { FHint = hint; }
+    void SetMenu(const std::vector<TrayMenuItem>& items) override { FMenu = items; }
+    void SetMenuCaption(std::size_t index, const std::u16string& caption) override;
+
+    // What a user sees and does.
+    const std::filesystem::path& IconFile() const { return FIconFile; } // empty: application icon
+    const std::u16string& Hint() const { return FHint; }
+    const std::vector<TrayMenuItem>& Menu() const { return FMenu; }
+    std::vector<std::u16string> VisibleMenuCaptions() const;
+    void Click();
+    // Chooses the visible entry with this caption; false when there is none.
+    bool ChooseMenuItem(const std::u16string& caption);
+
+private:
+    SimDesktop& FDesktop;
+    std::filesystem::path FIconFile;
+    std::u16string FHint;
+    std::vector<TrayMenuItem> FMenu;
+};
+
+// The configuration program as the monitor sees it: a window of its class that
+// may exist or not, receives messages, and can send messages to the monitor.
+class RecordingPeer {
+public:
+    struct Message {
+        std::uint32_t Msg;
+        WParam W;
+        LParam L;
+        bool Sent; // false: posted
+        bool operator==(const Message&) const = default;
+    };
+
+    RecordingPeer(SimDesktop& desktop, std::u16string className);
+
+    const std::u16string& ClassName() const { return FClassName; }
+    WindowHandle Handle() const { return FHandle; }
+    bool Present() const { return FPresent; }
+    void SetPresent(bool present) { FPresent = present; }
+    // A hung program answers no sent message.
+    void SetHung(bool hung) { FHung = hung; }
+    bool Hung() const { return FHung; }
+    void SetReply(LResult reply) { FReply = reply; }
+    const std::vector<Message>& Received() const { return FReceived; }
+    int ShowCommandsReceived() const { return FShown; }
+
+    // Messages from the configuration program to the monitor's main window.
+    std::optional<LResult> SendToMonitor(std::uint32_t msg, WParam w, LParam l);
+    bool PostToMonitor(std::uint32_t msg, WParam w, LParam l);
+
+private:
+    friend class SimDesktop;
+    SimDesktop& FDesktop;
+    std::u16string FClassName;
+    WindowHandle FHandle;
+    bool FPresent = false;
+    bool FHung = false;
+    LResult FReply = 0;
+    int FShown = 0;
+    std::vector<Message> FReceived;
+};
+
+class SimDesktop : public IDesktop {
+public:
+    SimDesktop(SimLoop& loop, SimLog& log);
+
+    std::unique_ptr<IWindow> CreateOwnWindow(const WindowOptions& options, WindowProc proc) override;
+    std::unique_ptr<ITrayIcon> CreateTrayIcon() override;
+    WindowHandle FindWindowByClass(const std::u16string& className) override;
+    bool PostToWindow(WindowHandle window, std::uint32_t msg, WParam wParam, LParam lParam) override;
+    std::optional<LResult> SendToWindow(WindowHandle window, std::uint32_t msg, WParam wParam,
+                                       LParam lParam, std::uint32_t timeoutMs) override;
+    void BringForward(WindowHandle window, int showCommand) override;
+    bool StartProgram(const std::filesystem::path& program, const std::u16string& parameters,
+                      const std::filesystem::path& workingFolder, int showCommand) override;
+    bool OpenAddress(const std::u16string& address, WindowHandle owner, int showCommand) override;
+
+    // The configuration program's window ("TZQCFGMAIN").
+    RecordingPeer& Peer() { return FPeer; }
+    // The program's own windows and tray icon, as a user would find them.
+    SimWindow* FindOwnWindow(const std::u16string& className) const;
+    SimTrayIcon* Tray() const { return FTray; }
+    // Decides whether starting a program succeeds; by default when the file exists.
+    std::function<bool(const std::filesystem::path&)> OnStartProgram;
+
+private:
+    friend class SimWindow;
+    friend class SimTrayIcon;
+    struct OwnWindow {
+        SimWindow* Window;
+        WindowProc Proc;
+    };
+
+    SimLoop& FLoop;
+    SimLog& FLog;
+    WindowHandle FNextHandle = 0x10010;
+    std::map<WindowHandle, OwnWindow> FWindows;
+    SimTrayIcon* FTray = nullptr;
+    RecordingPeer FPeer;
+};
+
+} // namespace zq::sim

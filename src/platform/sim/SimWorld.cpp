@@ -1,0 +1,10 @@
+#include "platform/sim/SimWorld.h"
+
+namespace zq::sim {
+
+SimWorld::SimWorld(std::filesystem::path executableFolder)
+    : Log([this] { return Loop.NowMs(); }), Desktop(Loop, Log),
+      System(Log, std::move(executableFolder)),
+      FPlatform{Loop, Desktop, System, Ini, Registry} {}
+
+} // namespace zq::sim

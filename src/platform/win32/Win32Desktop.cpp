@@ -1,0 +1,68 @@
+#include "platform/win32/Win32Desktop.h"
+
+#include "platform/win32/Handles.h"
+#include "platform/win32/Win32TrayIcon.h"
+#include "platform/win32/Win32Window.h"
+
+#include <shellapi.h>
+
+namespace zq::win32 {
+
+namespace {
+HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+} // namespace
+
+std::unique_ptr<IWindow> Win32Desktop::CreateOwnWindow(const WindowOptions& options, WindowProc proc) {
+    return std::make_unique<Win32Window>(options, std::move(proc));
+}
+
+std::unique_ptr<ITrayIcon> Win32Desktop::CreateTrayIcon() { return std::make_unique<Win32TrayIcon>(); }
+
+WindowHandle Win32Desktop::FindWindowByClass(const std::u16string& className) {
+    const std::wstring name = Wide(className);
+    return reinterpret_cast<WindowHandle>(::FindWindowW(name.c_str(), nullptr));
+}
+
+bool Win32Desktop::PostToWindow(WindowHandle window, std::uint32_t msg, WParam wParam, LParam lParam) {
+    return window != 0 && ::PostMessageW(ToHwnd(window), msg, wParam, lParam) != FALSE;
+}
+
+std::optional<LResult> Win32Desktop::SendToWindow(WindowHandle window, std::uint32_t msg,
+                                                 WParam wParam, LParam lParam,
+                                                 std::uint32_t timeoutMs) {
+    if (window == 0)
+        return std::nullopt;
+    // A program that stopped answering would otherwise hold the monitor for ever:
+    // give up at once on a hung one, and after the time-out on any other.
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(ToHwnd(window), msg, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG,
+                               timeoutMs, &result))
+        return std::nullopt;
+    return static_cast<LResult>(result);
+}
+
+void Win32Desktop::BringForward(WindowHandle window, int showCommand) {
+    if (window == 0)
+        return;
+    ::ShowWindow(ToHwnd(window), showCommand);
+    ::SetForegroundWindow(ToHwnd(window));
+}
+
+bool Win32Desktop::StartProgram(const std::filesystem::path& program, const std::u16string& parameters,
+                                const std::filesystem::path& workingFolder, int showCommand) {
+    const std::wstring params = Wide(parameters);
+    const auto result = reinterpret_cast<INT_PTR>(
+        ::ShellExecuteW(nullptr, L"open", program.wstring().c_str(),
+                        params.empty() ? nullptr : params.c_str(),
+                        workingFolder.empty() ? nullptr : workingFolder.wstring().c_str(), showCommand));
+    return result > 32;
+}
+
+bool Win32Desktop::OpenAddress(const std::u16string& address, WindowHandle owner, int showCommand) {
+    const std::wstring target = Wide(address);
+    const auto result = reinterpret_cast<INT_PTR>(
+        ::ShellExecuteW(ToHwnd(owner), L"open", target.c_str(), nullptr, nullptr, showCommand));
+    return result > 32;
+}
+
+} // namespace zq::win32

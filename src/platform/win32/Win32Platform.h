@@ -1,0 +1,31 @@
+#pragma once
+// Every Windows service of the seam in one object, as the program entry builds it.
+
+#include "platform/Platform.h"
+#include "platform/win32/Win32Desktop.h"
+#include "platform/win32/Win32Ini.h"
+#include "platform/win32/Win32Loop.h"
+#include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32System.h"
+
+namespace zq::win32 {
+
+class Win32Platform {
+public:
+    Win32Platform() : FPlatform{Loop, Desktop, System, Ini, Registry} {}
+    Win32Platform(const Win32Platform&) = delete;
+    Win32Platform& operator=(const Win32Platform&) = delete;
+
+    zq::Platform& Platform() { return FPlatform; }
+
+    Win32Loop Loop;
+    Win32Desktop Desktop;
+    Win32System System;
+    Win32IniReader Ini;
+    Win32Registry Registry;
+
+private:
+    zq::Platform FPlatform;
+};
+
+} // namespace zq::win32

@@ -1,0 +1,19 @@
+#pragma once
+// Registry values under HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE.
+
+#include "platform/Registry.h"
+
+namespace zq::win32 {
+
+class Win32Registry : public IRegistry {
+public:
+    bool OpenOrCreateKey(RegistryRoot root, const std::u16string& keyPath) override;
+    RegistryResult ReadValue(RegistryRoot root, const std::u16string& keyPath,
+                             const std::u16string& name, RegistryValue& value) override;
+    bool WriteBinary(RegistryRoot root, const std::u16string& keyPath, const std::u16string& name,
+                     std::span<const std::uint8_t> data) override;
+    bool DeleteValue(RegistryRoot root, const std::u16string& keyPath,
+                     const std::u16string& name) override;
+};
+
+} // namespace zq::win32

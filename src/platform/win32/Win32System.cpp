@@ -1,0 +1,91 @@
+#include "platform/win32/Win32System.h"
+
+#include "platform/win32/Handles.h"
+
+#include <shlobj.h>
+
+#include <string>
+
+namespace zq::win32 {
+
+namespace {
+
+class Win32Mutex : public INamedMutex {
+public:
+    explicit Win32Mutex(HANDLE mutex) : FMutex(mutex) {}
+    ~Win32Mutex() override { ::ReleaseMutex(FMutex.Get()); }
+
+private:
+    UniqueHandle FMutex;
+};
+
+// The version the system really has: GetVersionEx answers what the manifest
+// claims support for, so the kernel's own answer is asked for.
+struct RtlOsVersionInfo {
+    ULONG Size;
+    ULONG Major;
+    ULONG Minor;
+    ULONG Build;
+    ULONG PlatformId;
+    WCHAR CsdVersion[128];
+};
+using RtlGetVersionFn = LONG(WINAPI*)(RtlOsVersionInfo*);
+
+} // namespace
+
+OsVersion Win32System::GetOsVersion() {
+    OsVersion version;
+    UniqueLibrary ntdll = LoadSystemLibrary(L"ntdll.dll");
+    if (ntdll) {
+        const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
+            reinterpret_cast<void*>(::GetProcAddress(ntdll.Get(), "RtlGetVersion")));
+        RtlOsVersionInfo info{};
+        info.Size = sizeof(info);
+        if (rtlGetVersion && rtlGetVersion(&info) == 0) {
+            version.PlatformId = info.PlatformId;
+            version.Major = info.Major;
+            version.Minor = info.Minor;
+            version.Build = info.Build;
+        }
+    }
+    return version;
+}
+
+std::filesystem::path Win32System::ExecutableFolder() {
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        if (length == 0)
+            return {};
+        if (length < name.size()) {
+            name.resize(length);
+            break;
+        }
+        name.resize(name.size() * 2);
+    }
+    // The folder with its trailing separator.
+    return std::filesystem::path(name.substr(0, name.find_last_of(L"\\/") + 1));
+}
+
+std::filesystem::path Win32System::DocumentsFolder() {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return {};
+    return std::filesystem::path(path);
+}
+
+void Win32System::DebugOutput(const std::u16string& text) { ::OutputDebugStringW(Wide(text).c_str()); }
+
+bool Win32System::NamedMutexExists(const std::u16string& name) {
+    UniqueHandle mutex(::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, Wide(name).c_str()));
+    return static_cast<bool>(mutex);
+}
+
+std::unique_ptr<INamedMutex> Win32System::CreateNamedMutex(const std::u16string& name) {
+    HANDLE mutex = ::CreateMutexW(nullptr, TRUE, Wide(name).c_str());
+    if (!mutex)
+        return nullptr;
+    return std::make_unique<Win32Mutex>(mutex);
+}
+
+} // namespace zq::win32

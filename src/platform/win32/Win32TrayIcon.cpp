@@ -1,0 +1,157 @@
+#include "platform/win32/Win32TrayIcon.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace zq::win32 {
+
+namespace {
+constexpr UINT WM_ZQ_TRAY = WM_APP + 0x201;
+constexpr UINT_PTR RetryTimer = 1;
+constexpr UINT RetryIntervalMs = 2000;
+constexpr UINT IconId = 1;
+constexpr wchar_t TrayWindowClass[] = L"ZQMON.TrayIcon";
+} // namespace
+
+Win32TrayIcon::Win32TrayIcon() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &Win32TrayIcon::WndProc;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = TrayWindowClass;
+    ::RegisterClassExW(&wc);
+    FTaskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
+    FWindow.Reset(::CreateWindowExW(WS_EX_TOOLWINDOW, TrayWindowClass, L"", WS_POPUP, 0, 0, 0, 0,
+                                    nullptr, nullptr, wc.hInstance, nullptr));
+    ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    FIcon = ::LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
+    if (!FIcon)
+        FIcon = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    Add();
+}
+
+Win32TrayIcon::~Win32TrayIcon() {
+    if (FAdded) {
+        NOTIFYICONDATAW data{};
+        data.cbSize = sizeof(data);
+        data.hWnd = FWindow.Get();
+        data.uID = IconId;
+        ::Shell_NotifyIconW(NIM_DELETE, &data);
+    }
+    ::KillTimer(FWindow.Get(), RetryTimer);
+    ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, 0);
+}
+
+bool Win32TrayIcon::SetIconFromFile(const std::filesystem::path& file) {
+    const int size = ::GetSystemMetrics(SM_CXSMICON);
+    UniqueIcon icon(static_cast<HICON>(
+        ::LoadImageW(nullptr, file.wstring().c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE)));
+    if (!icon)
+        return false;
+    FFileIcon = std::move(icon);
+    FIcon = FFileIcon.Get();
+    Update();
+    return true;
+}
+
+void Win32TrayIcon::SetHint(const std::u16string& hint) {
+    FHint = hint;
+    Update();
+}
+
+void Win32TrayIcon::SetMenuCaption(std::size_t index, const std::u16string& caption) {
+    if (index < FMenu.size())
+        FMenu[index].Caption = caption;
+}
+
+void Win32TrayIcon::Add() {
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = FWindow.Get();
+    data.uID = IconId;
+    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uCallbackMessage = WM_ZQ_TRAY;
+    data.hIcon = FIcon;
+    const std::wstring tip = Wide(FHint.substr(0, std::size(data.szTip) - 1));
+    std::copy(tip.begin(), tip.end(), data.szTip);
+    FAdded = ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    // A shell that is not running yet is no error: try again a little later (and
+    // at "TaskbarCreated").
+    if (FAdded)
+        ::KillTimer(FWindow.Get(), RetryTimer);
+    else
+        ::SetTimer(FWindow.Get(), RetryTimer, RetryIntervalMs, nullptr);
+}
+
+void Win32TrayIcon::Update() {
+    if (!FAdded)
+        return;
+    NOTIFYICONDATAW data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = FWindow.Get();
+    data.uID = IconId;
+    data.uFlags = NIF_ICON | NIF_TIP;
+    data.hIcon = FIcon;
+    const std::wstring tip = Wide(FHint.substr(0, std::size(data.szTip) - 1));
+    std::copy(tip.begin(), tip.end(), data.szTip);
+    ::Shell_NotifyIconW(NIM_MODIFY, &data);
+}
+
+void Win32TrayIcon::ShowMenu() {
+    UniqueMenu menu(::CreatePopupMenu());
+    if (!menu)
+        return;
+    for (std::size_t i = 0; i < FMenu.size(); ++i)
+        if (FMenu[i].Visible)
+            ::AppendMenuW(menu.Get(), MF_STRING, i + 1, Wide(FMenu[i].Caption).c_str());
+    POINT at{};
+    ::GetCursorPos(&at);
+    // The menu closes when the user clicks elsewhere only if our window is in
+    // the foreground while it is open.
+    ::SetForegroundWindow(FWindow.Get());
+    const UINT chosen = static_cast<UINT>(::TrackPopupMenuEx(
+        menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, FWindow.Get(), nullptr));
+    ::PostMessageW(FWindow.Get(), WM_NULL, 0, 0);
+    if (chosen != 0 && OnMenuItem)
+        OnMenuItem(chosen - 1);
+}
+
+LRESULT Win32TrayIcon::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_ZQ_TRAY) {
+        switch (LOWORD(lParam)) {
+        case WM_LBUTTONUP:
+            if (OnClick)
+                OnClick();
+            break;
+        case WM_RBUTTONUP:
+            ShowMenu();
+            break;
+        default:
+            break;
+        }
+        return 0;
+    }
+    if (msg == WM_TIMER && wParam == RetryTimer) {
+        Add();
+        return 0;
+    }
+    if (FTaskbarCreated != 0 && msg == FTaskbarCreated) {
+        Add();
+        return 0;
+    }
+    return ::DefWindowProcW(FWindow.Get(), msg, wParam, lParam);
+}
+
+LRESULT CALLBACK Win32TrayIcon::WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<Win32TrayIcon*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (!self)
+        return ::DefWindowProcW(window, msg, wParam, lParam);
+    try {
+        return self->Handle(msg, wParam, lParam);
+    } catch (...) {
+        ::OutputDebugStringW(L"ZQMON: unhandled error in the tray icon");
+    }
+    return 0;
+}
+
+} // namespace zq::win32

@@ -1,0 +1,41 @@
+#pragma once
+// The notification-area icon. It has a hidden top-level window of its own, the
+// only kind that receives the shell's "TaskbarCreated" broadcast, so the icon is
+// added again whenever the shell (re)starts.
+
+#include "platform/Desktop.h"
+#include "platform/win32/Handles.h"
+
+#include <shellapi.h>
+
+namespace zq::win32 {
+
+class Win32TrayIcon : public ITrayIcon {
+public:
+    Win32TrayIcon();
+    ~Win32TrayIcon() override;
+    Win32TrayIcon(const Win32TrayIcon&) = delete;
+    Win32TrayIcon& operator=(const Win32TrayIcon&) = delete;
+
+    bool SetIconFromFile(const std::filesystem::path& file) override;
+    void SetHint(const std::u16string& hint) override;
+    void SetMenu(const std::vector<TrayMenuItem>& items) override { FMenu = items; }
+    void SetMenuCaption(std::size_t index, const std::u16string& caption) override;
+
+private:
+    static LRESULT CALLBACK WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    void Add();
+    void Update();
+    void ShowMenu();
+
+    UniqueWindow FWindow;
+    UniqueIcon FFileIcon;
+    HICON FIcon = nullptr; // the file's icon or the application icon
+    std::u16string FHint;
+    std::vector<TrayMenuItem> FMenu;
+    bool FAdded = false;
+    UINT FTaskbarCreated = 0;
+};
+
+} // namespace zq::win32
