@@ -6,8 +6,11 @@
 namespace zq {
 
 namespace {
-// The tray icon file, below the executable's folder; optional.
-constexpr char16_t TrayIconFile[] = u"images\\0409\\icons\\logo.ico";
+// The tray icon file images\0409\icons\logo.ico below the executable's folder;
+// optional. Formed from its parts so the path holds on every platform.
+std::filesystem::path TrayIconFile() {
+    return std::filesystem::path(u"images") / u"0409" / u"icons" / u"logo.ico";
+}
 } // namespace
 
 MouseMonitor::MouseMonitor(Platform& platform, std::u16string webAddress)
@@ -75,7 +78,7 @@ void MouseMonitor::ShutdownDevices() {
 void MouseMonitor::LoadTrayIcon() {
     // The executable's folder ends with a separator; without the file the tray
     // keeps the application icon.
-    TrayIcon1->SetIconFromFile(FPlatform.System.ExecutableFolder() / TrayIconFile);
+    TrayIcon1->SetIconFromFile(FPlatform.System.ExecutableFolder() / TrayIconFile());
 }
 
 std::u16string MouseMonitor::Translate(const std::u16string& text) const { return text; }

@@ -48,21 +48,33 @@ void Win32Desktop::BringForward(WindowHandle window, int showCommand) {
     ::SetForegroundWindow(ToHwnd(window));
 }
 
+namespace {
+
+// Opens through the shell without any message of its own on failure: a missing
+// program is not reported to the user, and no dialog may block the main thread.
+bool ShellOpen(HWND owner, const std::wstring& file, const std::wstring& parameters,
+               const std::wstring& folder, int showCommand) {
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.hwnd = owner;
+    info.lpVerb = L"open";
+    info.lpFile = file.c_str();
+    info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
+    info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
+    info.nShow = showCommand;
+    return ::ShellExecuteExW(&info) != FALSE;
+}
+
+} // namespace
+
 bool Win32Desktop::StartProgram(const std::filesystem::path& program, const std::u16string& parameters,
                                 const std::filesystem::path& workingFolder, int showCommand) {
-    const std::wstring params = Wide(parameters);
-    const auto result = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteW(nullptr, L"open", program.wstring().c_str(),
-                        params.empty() ? nullptr : params.c_str(),
-                        workingFolder.empty() ? nullptr : workingFolder.wstring().c_str(), showCommand));
-    return result > 32;
+    return ShellOpen(nullptr, program.wstring(), Wide(parameters), workingFolder.wstring(), showCommand);
 }
 
 bool Win32Desktop::OpenAddress(const std::u16string& address, WindowHandle owner, int showCommand) {
-    const std::wstring target = Wide(address);
-    const auto result = reinterpret_cast<INT_PTR>(
-        ::ShellExecuteW(ToHwnd(owner), L"open", target.c_str(), nullptr, nullptr, showCommand));
-    return result > 32;
+    return ShellOpen(ToHwnd(owner), Wide(address), L"", L"", showCommand);
 }
 
 } // namespace zq::win32

@@ -6,11 +6,9 @@
 namespace zq::win32 {
 
 namespace {
-constexpr UINT WM_ZQ_TRAY = WM_APP + 0x201;
 constexpr UINT_PTR RetryTimer = 1;
 constexpr UINT RetryIntervalMs = 2000;
 constexpr UINT IconId = 1;
-constexpr wchar_t TrayWindowClass[] = L"ZQMON.TrayIcon";
 } // namespace
 
 Win32TrayIcon::Win32TrayIcon() {
@@ -18,10 +16,10 @@ Win32TrayIcon::Win32TrayIcon() {
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = &Win32TrayIcon::WndProc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = TrayWindowClass;
+    wc.lpszClassName = TrayWindowClassName;
     ::RegisterClassExW(&wc);
     FTaskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
-    FWindow.Reset(::CreateWindowExW(WS_EX_TOOLWINDOW, TrayWindowClass, L"", WS_POPUP, 0, 0, 0, 0,
+    FWindow.Reset(::CreateWindowExW(WS_EX_TOOLWINDOW, TrayWindowClassName, L"", WS_POPUP, 0, 0, 0, 0,
                                     nullptr, nullptr, wc.hInstance, nullptr));
     ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     FIcon = ::LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
@@ -70,7 +68,7 @@ void Win32TrayIcon::Add() {
     data.hWnd = FWindow.Get();
     data.uID = IconId;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
-    data.uCallbackMessage = WM_ZQ_TRAY;
+    data.uCallbackMessage = TrayCallbackMessage;
     data.hIcon = FIcon;
     const std::wstring tip = Wide(FHint.substr(0, std::size(data.szTip) - 1));
     std::copy(tip.begin(), tip.end(), data.szTip);
@@ -107,17 +105,20 @@ void Win32TrayIcon::ShowMenu() {
     POINT at{};
     ::GetCursorPos(&at);
     // The menu closes when the user clicks elsewhere only if our window is in
-    // the foreground while it is open.
+    // the foreground while it is open. The chosen entry comes back as WM_COMMAND.
     ::SetForegroundWindow(FWindow.Get());
-    const UINT chosen = static_cast<UINT>(::TrackPopupMenuEx(
-        menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, FWindow.Get(), nullptr));
+    ::TrackPopupMenuEx(menu.Get(), TPM_RIGHTBUTTON, at.x, at.y, FWindow.Get(), nullptr);
     ::PostMessageW(FWindow.Get(), WM_NULL, 0, 0);
-    if (chosen != 0 && OnMenuItem)
-        OnMenuItem(chosen - 1);
+}
+
+void Win32TrayIcon::Choose(std::size_t id) {
+    // Only a visible entry can be chosen.
+    if (id >= 1 && id <= FMenu.size() && FMenu[id - 1].Visible && OnMenuItem)
+        OnMenuItem(id - 1);
 }
 
 LRESULT Win32TrayIcon::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_ZQ_TRAY) {
+    if (msg == TrayCallbackMessage) {
         switch (LOWORD(lParam)) {
         case WM_LBUTTONUP:
             if (OnClick)
@@ -129,6 +130,10 @@ LRESULT Win32TrayIcon::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         default:
             break;
         }
+        return 0;
+    }
+    if (msg == WM_COMMAND && HIWORD(wParam) == 0) {
+        Choose(LOWORD(wParam));
         return 0;
     }
     if (msg == WM_TIMER && wParam == RetryTimer) {

@@ -1,7 +1,10 @@
 #pragma once
-// The notification-area icon. It has a hidden top-level window of its own, the
-// only kind that receives the shell's "TaskbarCreated" broadcast, so the icon is
-// added again whenever the shell (re)starts.
+// The notification-area icon. It has a hidden top-level window of its own
+// (class "ZQMON.TrayIcon"), the only kind that receives the shell's
+// "TaskbarCreated" broadcast, so the icon is added again whenever the shell
+// (re)starts. Clicks arrive as its callback message and menu choices as
+// WM_COMMAND with the entry's position + 1, which is also how automation
+// reaches them.
 
 #include "platform/Desktop.h"
 #include "platform/win32/Handles.h"
@@ -9,6 +12,10 @@
 #include <shellapi.h>
 
 namespace zq::win32 {
+
+inline constexpr wchar_t TrayWindowClassName[] = L"ZQMON.TrayIcon";
+// The shell's notifications about the icon: lParam holds the mouse message.
+inline constexpr UINT TrayCallbackMessage = WM_APP + 0x201;
 
 class Win32TrayIcon : public ITrayIcon {
 public:
@@ -28,6 +35,7 @@ private:
     void Add();
     void Update();
     void ShowMenu();
+    void Choose(std::size_t id);
 
     UniqueWindow FWindow;
     UniqueIcon FFileIcon;

@@ -6,9 +6,11 @@
 namespace zq::test {
 namespace {
 
-INSTANTIATE_TEST_SUITE_P(PortableReader, IniReaderCases, ::testing::Values(IniReaderFactory([] {
-                             return std::unique_ptr<IIniReader>(std::make_unique<PortableIniReader>());
-                         }),
+IniReaderFactory MakePortableReader() {
+    return [] { return std::unique_ptr<IIniReader>(std::make_unique<PortableIniReader>()); };
+}
+
+INSTANTIATE_TEST_SUITE_P(PortableReader, IniReaderCases, ::testing::Values(MakePortableReader()),
                          [](const auto&) { return std::string("Portable"); });
 
 TEST(ParseIniInteger, DecimalHexAndEverythingElse) {

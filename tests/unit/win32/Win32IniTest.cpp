@@ -5,9 +5,11 @@
 namespace zq::test {
 namespace {
 
-INSTANTIATE_TEST_SUITE_P(Win32Reader, IniReaderCases, ::testing::Values(IniReaderFactory([] {
-                             return std::unique_ptr<IIniReader>(std::make_unique<win32::Win32IniReader>());
-                         }),
+IniReaderFactory MakeWin32Reader() {
+    return [] { return std::unique_ptr<IIniReader>(std::make_unique<win32::Win32IniReader>()); };
+}
+
+INSTANTIATE_TEST_SUITE_P(Win32Reader, IniReaderCases, ::testing::Values(MakeWin32Reader()),
                          [](const auto&) { return std::string("Win32"); });
 
 } // namespace

@@ -1,0 +1,161 @@
+// The monitor's shell on the simulated world: start-up, the tray, the
+// configuration program, About, Exit.
+
+#include "app/Messages.h"
+#include "app/MonitorProgram.h"
+#include "app/MouseMonitor.h"
+#include "platform/sim/SimWorld.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace zq::test {
+namespace {
+
+using sim::RecordingPeer;
+
+class ShellScenario : public ::testing::Test {
+protected:
+    TempFolder FFolder;
+    sim::SimWorld FWorld{FFolder.WithSeparator()};
+
+    std::vector<std::string> Channel(const std::string& name) const { return FWorld.Log.Channel(name); }
+    std::string ConfigProgramPath() const {
+        return (FFolder.WithSeparator() / "ZQCFG.EXE").generic_string();
+    }
+};
+
+TEST_F(ShellScenario, StartsHiddenWithTheTrayIconAndItsMenu) {
+    MouseMonitor monitor(FWorld.Platform(), u"http://");
+    auto* tray = FWorld.Desktop.Tray();
+    ASSERT_NE(tray, nullptr);
+    EXPECT_EQ(tray->Hint(), u"GAMING MOUSE DRIVER");
+    EXPECT_EQ(tray->VisibleMenuCaptions(), (std::vector<std::u16string>{u"Config", u"Exit"}));
+    ASSERT_EQ(tray->Menu().size(), 3u);
+    EXPECT_EQ(tray->Menu()[1].Caption, u"About");
+    EXPECT_TRUE(tray->IconFile().empty()); // no icon file: the application icon
+
+    auto* window = FWorld.Desktop.FindOwnWindow(u"TZQMONMAIN");
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(window->IsVisible());
+    EXPECT_EQ(window->Title(), u"GAMING MOUSE MONITOR");
+    EXPECT_EQ(window->Options().ClientWidth, 504);
+    EXPECT_EQ(window->Options().ClientHeight, 400);
+    EXPECT_TRUE(FWorld.Log.Effects().empty()); // nothing reaches the outside at start
+}
+
+TEST_F(ShellScenario, TrayShowsTheIconFileBelowTheProgramFolder) {
+    const auto icon = FFolder.Write("images/0409/icons/logo.ico", "icon");
+    MouseMonitor monitor(FWorld.Platform(), u"http://");
+    EXPECT_TRUE(std::filesystem::equivalent(FWorld.Desktop.Tray()->IconFile(), icon));
+}
+
+TEST_F(ShellScenario, ConfigStartsTheProgramByFullPathOrBringsItForward) {
+    MouseMonitor monitor(FWorld.Platform(), u"http://");
+    FWorld.Desktop.Tray()->Click();
+    ASSERT_TRUE(FWorld.Desktop.Tray()->ChooseMenuItem(u"Config"));
+    EXPECT_EQ(Channel("shell"),
+              (std::vector<std::string>{"start " + ConfigProgramPath() + " 5", "start " + ConfigProgramPath() + " 5"}));
+
+    FWorld.Log.Clear();
+    FWorld.Desktop.Peer().SetPresent(true);
+    FWorld.Desktop.Tray()->Click();
+    EXPECT_EQ(Channel("shell"), (std::vector<std::string>{"bring-forward TZQCFGMAIN 5"}));
+    EXPECT_EQ(FWorld.Desktop.Peer().ShowCommandsReceived(), 1);
+}
+
+TEST_F(ShellScenario, ExitTellsTheConfigurationProgramThenEndsTheLoop) {
+    FWorld.Desktop.Peer().SetPresent(true);
+    MouseMonitor monitor(FWorld.Platform(), u"http://");
+    ASSERT_TRUE(FWorld.Desktop.Tray()->ChooseMenuItem(u"Exit"));
+    EXPECT_TRUE(FWorld.Loop.IsTerminated());
+    EXPECT_EQ(FWorld.Desktop.Peer().Received(),
+              (std::vector<RecordingPeer::Message>{{MSG_MONITOR_EXIT, 0, 0, false}}));
+}
+
+TEST_F(ShellScenario, ExitWithoutTheConfigurationProgramPostsNothing) {
+    MouseMonitor monitor(FWorld.Platform(), u"http://");
+    FWorld.Desktop.Tray()->ChooseMenuItem(u"Exit");
+    EXPECT_TRUE(FWorld.Loop.IsTerminated());
+    EXPECT_TRUE(Channel("peer-post").empty());
+}
+
+TEST_F(ShellScenario, AboutShowsTheWindowAndItsButtonsAct) {
+    MouseMonitor monitor(FWorld.Platform(), u"http://www.example.com");
+    EXPECT_FALSE(FWorld.Desktop.Tray()->ChooseMenuItem(u"About")); // hidden entry
+    auto* window = FWorld.Desktop.FindOwnWindow(u"TZQMONMAIN");
+    const auto start = FWorld.Loop.NowMs();
+    monitor.About1Click();
+    EXPECT_TRUE(window->IsVisible());
+    EXPECT_TRUE(window->WasBroughtToForeground());
+    EXPECT_EQ(FWorld.Loop.NowMs() - start, 50u); // pumped, then paused 50 ms
+    const auto& items = window->CurrentScene().Items;
+    auto text = [&](const std::string& name) {
+        for (const auto& i : items)
+            if (i.Name == name)
+                return i.Text;
+        return std::u16string(u"<none>");
+    };
+    EXPECT_EQ(text("Label1"), u"Hardware & Software Information:");
+    EXPECT_EQ(text("Label2"), u"Hardware Core:1.00.00");
+    EXPECT_EQ(text("Label3"), u"Software Core:1.00.00");
+    EXPECT_EQ(text("Label4"), u"Software Update Website:");
+    EXPECT_EQ(text("TextWeb"), u"http://www.example.com");
+    EXPECT_EQ(text("BtnOK"), u"OK");
+
+    ASSERT_TRUE(window->ClickSceneItem("BtnGoWeb"));
+    EXPECT_EQ(Channel("shell"), (std::vector<std::string>{"open http://www.example.com 1"}));
+    ASSERT_TRUE(window->ClickSceneItem("BtnOK"));
+    EXPECT_FALSE(window->IsVisible());
+}
+
+TEST_F(ShellScenario, MessagesFromTheConfigurationProgramAreAnswered) {
+    FWorld.Desktop.Peer().SetPresent(true);
+    MouseMonitor monitor(FWorld.Platform(), u"http://");
+    EXPECT_EQ(FWorld.Desktop.Peer().SendToMonitor(MSG_APPLY_PROFILE, 0, 2), std::optional<LResult>(0));
+    EXPECT_EQ(FWorld.Desktop.Peer().SendToMonitor(MSG_RELOAD_SETTINGS, 0, 0), std::optional<LResult>(0));
+    EXPECT_TRUE(FWorld.Desktop.Peer().PostToMonitor(MSG_RELOAD_SETTINGS, 0, 0));
+    FWorld.Loop.RunUntilQuiet();
+    EXPECT_TRUE(FWorld.Loop.UnhandledErrors().empty());
+}
+
+TEST_F(ShellScenario, ShutdownPausesAfterTheDevicesStop) {
+    auto monitor = std::make_unique<MouseMonitor>(FWorld.Platform(), u"http://");
+    const auto before = FWorld.Loop.NowMs();
+    monitor.reset();
+    EXPECT_EQ(FWorld.Loop.NowMs() - before, 100u);
+}
+
+TEST_F(ShellScenario, ProgramRunsUntilExitAndEndsWithCodeZero) {
+    FWorld.Desktop.Peer().SetPresent(true);
+    FFolder.Write("config.ini", "[OtherConfig]\nOfficialWebsite=http://support.example.com\n");
+    FWorld.Loop.Post([&] {
+        auto* window = FWorld.Desktop.FindOwnWindow(u"TZQMONMAIN");
+        window->ClickSceneItem("BtnGoWeb");
+        FWorld.Desktop.Tray()->ChooseMenuItem(u"Exit");
+    });
+    EXPECT_EQ(RunMonitorProgram(FWorld.Platform()), 0);
+    EXPECT_EQ(Channel("shell"), (std::vector<std::string>{"open http://support.example.com 1"}));
+    EXPECT_EQ(Channel("peer-post"), (std::vector<std::string>{"7036 0 0"}));
+    // The instance lock is released at the end.
+    EXPECT_FALSE(FWorld.System.NamedMutexExists(u"TZQMONMAIN"));
+}
+
+TEST_F(ShellScenario, SecondInstanceEndsAtOnceShowingNothing) {
+    auto running = FWorld.System.CreateNamedMutex(u"TZQMONMAIN");
+    EXPECT_EQ(RunMonitorProgram(FWorld.Platform()), 0);
+    EXPECT_EQ(FWorld.Desktop.Tray(), nullptr);
+    EXPECT_EQ(FWorld.Desktop.FindOwnWindow(u"TZQMONMAIN"), nullptr);
+    EXPECT_TRUE(FWorld.Log.Effects().empty());
+}
+
+TEST_F(ShellScenario, RunsWithoutTheInstanceLockOrAReadableConfiguration) {
+    FWorld.System.SetMutexCreationFails(true);
+    FFolder.Write("config.ini", std::string(1 << 16, '\0'));
+    FWorld.Loop.Post([&] { FWorld.Desktop.Tray()->ChooseMenuItem(u"Exit"); });
+    EXPECT_EQ(RunMonitorProgram(FWorld.Platform()), 0);
+    EXPECT_TRUE(FWorld.Loop.IsTerminated());
+}
+
+} // namespace
+} // namespace zq::test
