@@ -10,7 +10,8 @@ constexpr std::uint32_t White = 0xFFFFFF;
 constexpr int PanelX = 43;
 constexpr int PanelY = 81;
 
-SceneItem Text(std::string name, int x, int y, int w, int h, std::u16string text, int size, bool bold) {
+SceneItem Text(std::string name, int x, int y, int w, int h, std::u16string text, int size,
+               bool bold) {
     SceneItem item;
     item.Name = std::move(name);
     item.Kind = SceneItemKind::Label;
@@ -51,9 +52,12 @@ Scene BuildAboutScene(const std::u16string& webAddress,
 
     scene.Items.push_back(
         Text("Label1", 20, 25, 405, 26, translate(u"Hardware & Software Information:"), 16, true));
-    scene.Items.push_back(Text("Label2", 25, 51, 400, 30, translate(u"Hardware Core:1.00.00"), 13, false));
-    scene.Items.push_back(Text("Label3", 25, 81, 400, 30, translate(u"Software Core:1.00.00"), 13, false));
-    scene.Items.push_back(Text("Label4", 20, 111, 405, 26, translate(u"Software Update Website:"), 16, true));
+    scene.Items.push_back(
+        Text("Label2", 25, 51, 400, 30, translate(u"Hardware Core:1.00.00"), 13, false));
+    scene.Items.push_back(
+        Text("Label3", 25, 81, 400, 30, translate(u"Software Core:1.00.00"), 13, false));
+    scene.Items.push_back(
+        Text("Label4", 20, 111, 405, 26, translate(u"Software Update Website:"), 16, true));
     // The address itself is not translated.
     scene.Items.push_back(Text("TextWeb", 18, 142, 301, 26, webAddress, 13, false));
 

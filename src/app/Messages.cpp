@@ -2,7 +2,9 @@
 
 namespace zq {
 
-WindowHandle FindConfigWindow(IDesktop& desktop) { return desktop.FindWindowByClass(ConfigClassName); }
+WindowHandle FindConfigWindow(IDesktop& desktop) {
+    return desktop.FindWindowByClass(ConfigClassName);
+}
 
 void PostToConfigProgram(IDesktop& desktop, std::uint32_t msg, WParam wParam, LParam lParam) {
     if (const WindowHandle window = FindConfigWindow(desktop))

@@ -15,7 +15,8 @@ std::filesystem::path TrayIconFile() {
 
 MouseMonitor::MouseMonitor(Platform& platform, std::u16string webAddress)
     : FPlatform(platform), FWebAddress(std::move(webAddress)),
-      TimerDeviceArrial(platform.Loop, 1500, false), TimerToSetCurrentCpi(platform.Loop, 100, false) {
+      TimerDeviceArrial(platform.Loop, 1500, false),
+      TimerToSetCurrentCpi(platform.Loop, 100, false) {
     WindowOptions options;
     options.ClassName = MonitorClassName;
     options.Title = ApplicationTitle;
@@ -81,7 +82,9 @@ void MouseMonitor::LoadTrayIcon() {
     TrayIcon1->SetIconFromFile(FPlatform.System.ExecutableFolder() / TrayIconFile());
 }
 
-std::u16string MouseMonitor::Translate(const std::u16string& text) const { return text; }
+std::u16string MouseMonitor::Translate(const std::u16string& text) const {
+    return text;
+}
 
 void MouseMonitor::ApplyLanguage() {
     TrayIcon1->SetMenuCaption(Config1, Translate(u"Config"));
@@ -89,8 +92,9 @@ void MouseMonitor::ApplyLanguage() {
     TrayIcon1->SetMenuCaption(Exit1, Translate(u"Exit"));
     TrayIcon1->SetHint(Translate(TrayHint));
     FWindow->SetTitle(Translate(ApplicationTitle));
-    FWindow->SetScene(BuildAboutScene(FWebAddress, [this](const std::u16string& t) { return Translate(t); }),
-                      [this](const std::string& name) { OnSceneClick(name); });
+    FWindow->SetScene(
+        BuildAboutScene(FWebAddress, [this](const std::u16string& t) { return Translate(t); }),
+        [this](const std::string& name) { OnSceneClick(name); });
 }
 
 void MouseMonitor::OnSceneClick(const std::string& name) {
@@ -100,9 +104,13 @@ void MouseMonitor::OnSceneClick(const std::string& name) {
         BtnGoWebClick();
 }
 
-void MouseMonitor::TrayIconDblClick() { OpenConfigProgram(); }
+void MouseMonitor::TrayIconDblClick() {
+    OpenConfigProgram();
+}
 
-void MouseMonitor::Config1Click() { OpenConfigProgram(); }
+void MouseMonitor::Config1Click() {
+    OpenConfigProgram();
+}
 
 void MouseMonitor::OpenConfigProgram() {
     if (const WindowHandle config = FindConfigWindow(FPlatform.Desktop)) {
@@ -120,7 +128,9 @@ void MouseMonitor::About1Click() {
     FWindow->BringToForeground();
 }
 
-void MouseMonitor::BtnOKClick() { FWindow->Hide(); }
+void MouseMonitor::BtnOKClick() {
+    FWindow->Hide();
+}
 
 void MouseMonitor::BtnGoWebClick() {
     FPlatform.Desktop.OpenAddress(FWebAddress, FWindow->Handle(), SW_SHOWNORMAL_);
@@ -157,7 +167,9 @@ void MouseMonitor::WMApplyProfile(LParam cpiIndex) {
     SetCPIToDriver();
 }
 
-void MouseMonitor::WMReloadSettings() { ApplyLanguage(); }
+void MouseMonitor::WMReloadSettings() {
+    ApplyLanguage();
+}
 
 void MouseMonitor::WMDeviceAction(WParam, LParam) {}
 
@@ -169,9 +181,13 @@ void MouseMonitor::ResetCPIOfDriver() {}
 
 void MouseMonitor::StopReading() {}
 
-void MouseMonitor::TimerDeviceArrialTimer() { TimerDeviceArrial.SetEnabled(false); }
+void MouseMonitor::TimerDeviceArrialTimer() {
+    TimerDeviceArrial.SetEnabled(false);
+}
 
-void MouseMonitor::TimerToSetCurrentCpiTimer() { TimerToSetCurrentCpi.SetEnabled(false); }
+void MouseMonitor::TimerToSetCurrentCpiTimer() {
+    TimerToSetCurrentCpi.SetEnabled(false);
+}
 
 void ProcessMessagesAndSleep50ms(IMessageLoop& loop) {
     loop.ProcessMessages();

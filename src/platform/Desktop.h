@@ -60,7 +60,7 @@ public:
     virtual void SetMenu(const std::vector<TrayMenuItem>& items) = 0;
     virtual void SetMenuCaption(std::size_t index, const std::u16string& caption) = 0;
 
-    std::function<void()> OnClick;              // single left click
+    std::function<void()> OnClick;               // single left click
     std::function<void(std::size_t)> OnMenuItem; // index into the items given to SetMenu
 };
 
@@ -68,27 +68,30 @@ class IDesktop {
 public:
     virtual ~IDesktop() = default;
 
-    virtual std::unique_ptr<IWindow> CreateOwnWindow(const WindowOptions& options, WindowProc proc) = 0;
+    virtual std::unique_ptr<IWindow> CreateOwnWindow(const WindowOptions& options,
+                                                     WindowProc proc) = 0;
     virtual std::unique_ptr<ITrayIcon> CreateTrayIcon() = 0;
 
     // A top-level window of the class, any title; 0 when there is none.
     virtual WindowHandle FindWindowByClass(const std::u16string& className) = 0;
     // Queues a message for any window; false when it could not be queued.
     virtual bool PostToWindow(WindowHandle window, std::uint32_t msg, WParam wParam,
-                             LParam lParam) = 0;
+                              LParam lParam) = 0;
     // Delivers a message and waits for its result, giving up after timeoutMs or at
     // once when the receiving program is hung; nullopt when no result came.
     virtual std::optional<LResult> SendToWindow(WindowHandle window, std::uint32_t msg,
-                                               WParam wParam, LParam lParam,
-                                               std::uint32_t timeoutMs) = 0;
+                                                WParam wParam, LParam lParam,
+                                                std::uint32_t timeoutMs) = 0;
     // Shows a window of another program with the show command and brings it to
     // the foreground.
     virtual void BringForward(WindowHandle window, int showCommand) = 0;
     // Starts a program, given by its full path, through the shell ("open").
-    virtual bool StartProgram(const std::filesystem::path& program, const std::u16string& parameters,
+    virtual bool StartProgram(const std::filesystem::path& program,
+                              const std::u16string& parameters,
                               const std::filesystem::path& workingFolder, int showCommand) = 0;
     // Opens a document or web address through the shell ("open").
-    virtual bool OpenAddress(const std::u16string& address, WindowHandle owner, int showCommand) = 0;
+    virtual bool OpenAddress(const std::u16string& address, WindowHandle owner,
+                             int showCommand) = 0;
 };
 
 } // namespace zq

@@ -33,7 +33,8 @@ bool ParseIniInteger(const std::u16string& text, std::int32_t& value) {
     if (i < text.size() && text[i] == u'$') {
         hex = true;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+    } else if (i + 1 < text.size() && text[i] == u'0' &&
+               (text[i + 1] == u'x' || text[i + 1] == u'X')) {
         hex = true;
         i += 2;
     }
@@ -62,7 +63,8 @@ bool ParseIniInteger(const std::u16string& text, std::int32_t& value) {
         if (magnitude > 0x80000000ull)
             return false;
     }
-    if (!negative && magnitude > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
+    if (!negative &&
+        magnitude > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
         return false;
     value = negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(magnitude))
                      : static_cast<std::int32_t>(magnitude);

@@ -16,7 +16,8 @@ bool IsSpace(char16_t c) {
 std::u16string DecodeFile(std::string_view bytes) {
     if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF")
         return FromUtf8(bytes.substr(3));
-    if (bytes.size() >= 2 && (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF")) {
+    if (bytes.size() >= 2 &&
+        (bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF")) {
         const bool bigEndian = bytes[0] == '\xFE';
         std::u16string text;
         text.reserve(bytes.size() / 2);

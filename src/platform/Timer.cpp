@@ -8,7 +8,9 @@ Timer::Timer(IMessageLoop& loop, std::uint32_t intervalMs, bool enabled)
     Update();
 }
 
-Timer::~Timer() { FLoop.DestroyTimer(FId); }
+Timer::~Timer() {
+    FLoop.DestroyTimer(FId);
+}
 
 void Timer::SetInterval(std::uint32_t intervalMs) {
     if (intervalMs == FInterval)

@@ -7,8 +7,9 @@
 namespace zq {
 
 void TNameValueList::SetValue(const std::u16string& name, const std::u16string& value) {
-    const auto it = std::find_if(FEntries.begin(), FEntries.end(),
-                                 [&](const auto& e) { return EqualsIgnoreAsciiCase(e.first, name); });
+    const auto it = std::find_if(FEntries.begin(), FEntries.end(), [&](const auto& e) {
+        return EqualsIgnoreAsciiCase(e.first, name);
+    });
     if (value.empty()) {
         if (it != FEntries.end())
             FEntries.erase(it);
@@ -20,8 +21,9 @@ void TNameValueList::SetValue(const std::u16string& name, const std::u16string& 
 }
 
 std::u16string TNameValueList::Value(const std::u16string& name) const {
-    const auto it = std::find_if(FEntries.begin(), FEntries.end(),
-                                 [&](const auto& e) { return EqualsIgnoreAsciiCase(e.first, name); });
+    const auto it = std::find_if(FEntries.begin(), FEntries.end(), [&](const auto& e) {
+        return EqualsIgnoreAsciiCase(e.first, name);
+    });
     return it == FEntries.end() ? std::u16string() : it->second;
 }
 

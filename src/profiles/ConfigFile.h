@@ -32,7 +32,9 @@ class TNameValueList {
 public:
     void SetValue(const std::u16string& name, const std::u16string& value);
     std::u16string Value(const std::u16string& name) const;
-    const std::vector<std::pair<std::u16string, std::u16string>>& Entries() const { return FEntries; }
+    const std::vector<std::pair<std::u16string, std::u16string>>& Entries() const {
+        return FEntries;
+    }
     std::size_t Count() const { return FEntries.size(); }
 
 private:

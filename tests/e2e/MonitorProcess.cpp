@@ -36,7 +36,8 @@ bool Process::Running() const {
 }
 
 std::optional<DWORD> Process::WaitForExit(std::chrono::milliseconds limit) const {
-    if (!FProcess || ::WaitForSingleObject(FProcess.Get(), static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0)
+    if (!FProcess ||
+        ::WaitForSingleObject(FProcess.Get(), static_cast<DWORD>(limit.count())) != WAIT_OBJECT_0)
         return std::nullopt;
     DWORD code = 0;
     ::GetExitCodeProcess(FProcess.Get(), &code);
@@ -54,8 +55,9 @@ MonitorInstall::MonitorInstall(bool withConfigProgram) {
     wchar_t temp[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temp);
     static int counter = 0;
-    FFolder = std::filesystem::path(temp) /
-              (L"zqmon-e2e-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(counter++));
+    FFolder =
+        std::filesystem::path(temp) / (L"zqmon-e2e-" + std::to_wstring(::GetCurrentProcessId()) +
+                                       L"-" + std::to_wstring(counter++));
     std::filesystem::remove_all(FFolder);
     std::filesystem::create_directories(FFolder);
     std::filesystem::copy_file(BuildFolder() / L"ZQMON.EXE", FFolder / L"ZQMON.EXE");
@@ -68,7 +70,8 @@ MonitorInstall::~MonitorInstall() {
     std::filesystem::remove_all(FFolder, ec);
 }
 
-void MonitorInstall::WriteFile(const std::filesystem::path& relative, const std::string& bytes) const {
+void MonitorInstall::WriteFile(const std::filesystem::path& relative,
+                               const std::string& bytes) const {
     const auto file = FFolder / relative;
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -104,9 +107,13 @@ bool MonitorInstall::PeerLogged(const std::string& line) const {
     return false;
 }
 
-HWND MonitorWindow() { return ::FindWindowW(L"TZQMONMAIN", nullptr); }
+HWND MonitorWindow() {
+    return ::FindWindowW(L"TZQMONMAIN", nullptr);
+}
 
-HWND ConfigWindow() { return ::FindWindowW(L"TZQCFGMAIN", nullptr); }
+HWND ConfigWindow() {
+    return ::FindWindowW(L"TZQCFGMAIN", nullptr);
+}
 
 HWND TrayWindowOf(DWORD processId) {
     HWND window = nullptr;

@@ -19,7 +19,9 @@ protected:
     TempFolder FFolder;
     sim::SimWorld FWorld{FFolder.WithSeparator()};
 
-    std::vector<std::string> Channel(const std::string& name) const { return FWorld.Log.Channel(name); }
+    std::vector<std::string> Channel(const std::string& name) const {
+        return FWorld.Log.Channel(name);
+    }
     std::string ConfigProgramPath() const {
         return (FFolder.WithSeparator() / "ZQCFG.EXE").generic_string();
     }
@@ -54,8 +56,8 @@ TEST_F(ShellScenario, ConfigStartsTheProgramByFullPathOrBringsItForward) {
     MouseMonitor monitor(FWorld.Platform(), u"http://");
     FWorld.Desktop.Tray()->Click();
     ASSERT_TRUE(FWorld.Desktop.Tray()->ChooseMenuItem(u"Config"));
-    EXPECT_EQ(Channel("shell"),
-              (std::vector<std::string>{"start " + ConfigProgramPath() + " 5", "start " + ConfigProgramPath() + " 5"}));
+    EXPECT_EQ(Channel("shell"), (std::vector<std::string>{"start " + ConfigProgramPath() + " 5",
+                                                          "start " + ConfigProgramPath() + " 5"}));
 
     FWorld.Log.Clear();
     FWorld.Desktop.Peer().SetPresent(true);
@@ -112,8 +114,10 @@ TEST_F(ShellScenario, AboutShowsTheWindowAndItsButtonsAct) {
 TEST_F(ShellScenario, MessagesFromTheConfigurationProgramAreAnswered) {
     FWorld.Desktop.Peer().SetPresent(true);
     MouseMonitor monitor(FWorld.Platform(), u"http://");
-    EXPECT_EQ(FWorld.Desktop.Peer().SendToMonitor(MSG_APPLY_PROFILE, 0, 2), std::optional<LResult>(0));
-    EXPECT_EQ(FWorld.Desktop.Peer().SendToMonitor(MSG_RELOAD_SETTINGS, 0, 0), std::optional<LResult>(0));
+    EXPECT_EQ(FWorld.Desktop.Peer().SendToMonitor(MSG_APPLY_PROFILE, 0, 2),
+              std::optional<LResult>(0));
+    EXPECT_EQ(FWorld.Desktop.Peer().SendToMonitor(MSG_RELOAD_SETTINGS, 0, 0),
+              std::optional<LResult>(0));
     EXPECT_TRUE(FWorld.Desktop.Peer().PostToMonitor(MSG_RELOAD_SETTINGS, 0, 0));
     FWorld.Loop.RunUntilQuiet();
     EXPECT_TRUE(FWorld.Loop.UnhandledErrors().empty());

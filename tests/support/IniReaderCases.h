@@ -104,8 +104,9 @@ TEST_P(IniReaderCases, IntegersInDecimalOrHexElseTheDefault) {
 }
 
 TEST_P(IniReaderCases, IdentifierListsStopAtTheFirstGapAndAfter101) {
-    std::string content = "[IncludeHIDDeviceList]\nid1=HID\\VID_1234&PID_0001\nid2=HID\\VID_1234&PID_0002\n"
-                          "id4=HID\\VID_1234&PID_0004\n[devicelist]\nid1=\nid2=set\n[usbdevicelist]\n";
+    std::string content =
+        "[IncludeHIDDeviceList]\nid1=HID\\VID_1234&PID_0001\nid2=HID\\VID_1234&PID_0002\n"
+        "id4=HID\\VID_1234&PID_0004\n[devicelist]\nid1=\nid2=set\n[usbdevicelist]\n";
     for (int n = 1; n <= 120; ++n)
         content += "ID" + std::to_string(n) + "=USB\\VID_" + std::to_string(1000 + n) + "\n";
     auto ini = Open(content);
@@ -132,14 +133,16 @@ TEST_P(IniReaderCases, HelpFilesInFileOrderWithoutEmptyValues) {
 
 TEST_P(IniReaderCases, ByteOrderMarkedUnicodeFilesAreRead) {
     // UTF-16LE with its mark: "[options]\r\nprofileFolder=Профиль\r\n"
-    const std::u16string text = u"[options]\r\nprofileFolder=\u041f\u0440\u043e\u0444\u0438\u043b\u044c\r\n";
+    const std::u16string text =
+        u"[options]\r\nprofileFolder=\u041f\u0440\u043e\u0444\u0438\u043b\u044c\r\n";
     std::string bytes = "\xFF\xFE";
     for (const char16_t c : text) {
         bytes += static_cast<char>(c & 0xFF);
         bytes += static_cast<char>(c >> 8);
     }
     auto ini = Open(bytes);
-    EXPECT_EQ(ReadOptionsFromConfigFile(*ini).ProfileFolder, u"\u041f\u0440\u043e\u0444\u0438\u043b\u044c");
+    EXPECT_EQ(ReadOptionsFromConfigFile(*ini).ProfileFolder,
+              u"\u041f\u0440\u043e\u0444\u0438\u043b\u044c");
 }
 
 TEST_P(IniReaderCases, BinaryOrHugeFilesGiveDefaultsWithoutStopping) {

@@ -18,7 +18,8 @@ public:
     // The folder with a trailing separator, as the program forms folder texts.
     std::filesystem::path WithSeparator() const;
     // Writes a file below the folder (creating sub-folders) and returns its path.
-    std::filesystem::path Write(const std::filesystem::path& relative, std::string_view bytes) const;
+    std::filesystem::path Write(const std::filesystem::path& relative,
+                                std::string_view bytes) const;
 
 private:
     std::filesystem::path FPath;

@@ -51,9 +51,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     wc.hInstance = instance;
     wc.lpszClassName = L"TZQCFGMAIN";
     ::RegisterClassExW(&wc);
-    HWND window = ::CreateWindowExW(0, L"TZQCFGMAIN", L"Configuration (test peer)", WS_OVERLAPPEDWINDOW,
-                                    CW_USEDEFAULT, CW_USEDEFAULT, 320, 200, nullptr, nullptr, instance,
-                                    nullptr);
+    HWND window = ::CreateWindowExW(0, L"TZQCFGMAIN", L"Configuration (test peer)",
+                                    WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 320, 200,
+                                    nullptr, nullptr, instance, nullptr);
     if (!window)
         return 1;
     Log("started " + std::to_string(::GetCurrentProcessId()));

@@ -15,7 +15,9 @@ std::string MessageText(std::uint32_t msg, WParam w, LParam l) {
 SimWindow::SimWindow(SimDesktop& desktop, WindowHandle handle, WindowOptions options)
     : FDesktop(desktop), FHandle(handle), FOptions(std::move(options)), FTitle(FOptions.Title) {}
 
-SimWindow::~SimWindow() { FDesktop.FWindows.erase(FHandle); }
+SimWindow::~SimWindow() {
+    FDesktop.FWindows.erase(FHandle);
+}
 
 void SimWindow::SetScene(const Scene& scene, std::function<void(const std::string&)> onClick) {
     FScene = scene;
@@ -33,7 +35,9 @@ bool SimWindow::ClickSceneItem(const std::string& name) {
     return false;
 }
 
-SimTrayIcon::SimTrayIcon(SimDesktop& desktop) : FDesktop(desktop) { FDesktop.FTray = this; }
+SimTrayIcon::SimTrayIcon(SimDesktop& desktop) : FDesktop(desktop) {
+    FDesktop.FTray = this;
+}
 
 SimTrayIcon::~SimTrayIcon() {
     if (FDesktop.FTray == this)
@@ -95,14 +99,17 @@ bool RecordingPeer::PostToMonitor(std::uint32_t msg, WParam w, LParam l) {
 SimDesktop::SimDesktop(SimLoop& loop, SimLog& log)
     : FLoop(loop), FLog(log), FPeer(*this, u"TZQCFGMAIN") {}
 
-std::unique_ptr<IWindow> SimDesktop::CreateOwnWindow(const WindowOptions& options, WindowProc proc) {
+std::unique_ptr<IWindow> SimDesktop::CreateOwnWindow(const WindowOptions& options,
+                                                     WindowProc proc) {
     const WindowHandle handle = FNextHandle++;
     auto window = std::make_unique<SimWindow>(*this, handle, options);
     FWindows[handle] = OwnWindow{window.get(), std::move(proc)};
     return window;
 }
 
-std::unique_ptr<ITrayIcon> SimDesktop::CreateTrayIcon() { return std::make_unique<SimTrayIcon>(*this); }
+std::unique_ptr<ITrayIcon> SimDesktop::CreateTrayIcon() {
+    return std::make_unique<SimTrayIcon>(*this);
+}
 
 WindowHandle SimDesktop::FindWindowByClass(const std::u16string& className) {
     for (const auto& [handle, own] : FWindows)
@@ -113,7 +120,8 @@ WindowHandle SimDesktop::FindWindowByClass(const std::u16string& className) {
     return 0;
 }
 
-bool SimDesktop::PostToWindow(WindowHandle window, std::uint32_t msg, WParam wParam, LParam lParam) {
+bool SimDesktop::PostToWindow(WindowHandle window, std::uint32_t msg, WParam wParam,
+                              LParam lParam) {
     if (auto it = FWindows.find(window); it != FWindows.end()) {
         // The message reaches the window's procedure only if the window still
         // exists when the loop gets to it.
@@ -132,7 +140,7 @@ bool SimDesktop::PostToWindow(WindowHandle window, std::uint32_t msg, WParam wPa
 }
 
 std::optional<LResult> SimDesktop::SendToWindow(WindowHandle window, std::uint32_t msg,
-                                               WParam wParam, LParam lParam, std::uint32_t) {
+                                                WParam wParam, LParam lParam, std::uint32_t) {
     if (auto it = FWindows.find(window); it != FWindows.end())
         return it->second.Proc(msg, wParam, lParam).value_or(0);
     if (window == FPeer.FHandle && FPeer.FPresent) {
@@ -148,13 +156,14 @@ std::optional<LResult> SimDesktop::SendToWindow(WindowHandle window, std::uint32
 void SimDesktop::BringForward(WindowHandle window, int showCommand) {
     if (window == FPeer.FHandle && FPeer.FPresent) {
         ++FPeer.FShown;
-        FLog.Add("shell", "bring-forward " + ToUtf8(FPeer.FClassName) + " " +
-                              std::to_string(showCommand));
+        FLog.Add("shell",
+                 "bring-forward " + ToUtf8(FPeer.FClassName) + " " + std::to_string(showCommand));
     }
 }
 
-bool SimDesktop::StartProgram(const std::filesystem::path& program, const std::u16string& parameters,
-                              const std::filesystem::path&, int showCommand) {
+bool SimDesktop::StartProgram(const std::filesystem::path& program,
+                              const std::u16string& parameters, const std::filesystem::path&,
+                              int showCommand) {
     std::string line = "start " + ToUtf8(program.generic_u16string());
     if (!parameters.empty())
         line += " " + ToUtf8(parameters);

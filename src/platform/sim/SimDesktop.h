@@ -121,12 +121,14 @@ class SimDesktop : public IDesktop {
 public:
     SimDesktop(SimLoop& loop, SimLog& log);
 
-    std::unique_ptr<IWindow> CreateOwnWindow(const WindowOptions& options, WindowProc proc) override;
+    std::unique_ptr<IWindow> CreateOwnWindow(const WindowOptions& options,
+                                             WindowProc proc) override;
     std::unique_ptr<ITrayIcon> CreateTrayIcon() override;
     WindowHandle FindWindowByClass(const std::u16string& className) override;
-    bool PostToWindow(WindowHandle window, std::uint32_t msg, WParam wParam, LParam lParam) override;
+    bool PostToWindow(WindowHandle window, std::uint32_t msg, WParam wParam,
+                      LParam lParam) override;
     std::optional<LResult> SendToWindow(WindowHandle window, std::uint32_t msg, WParam wParam,
-                                       LParam lParam, std::uint32_t timeoutMs) override;
+                                        LParam lParam, std::uint32_t timeoutMs) override;
     void BringForward(WindowHandle window, int showCommand) override;
     bool StartProgram(const std::filesystem::path& program, const std::u16string& parameters,
                       const std::filesystem::path& workingFolder, int showCommand) override;

@@ -13,7 +13,9 @@ constexpr auto ActivityTimeout = std::chrono::seconds(20);
 
 SimLoop::SimLoop() : FMainThread(std::this_thread::get_id()) {}
 
-SimLoop::~SimLoop() { FSync.Stop(); }
+SimLoop::~SimLoop() {
+    FSync.Stop();
+}
 
 void SimLoop::Run() {
     for (;;) {
@@ -48,7 +50,9 @@ void SimLoop::ProcessMessages() {
     }
 }
 
-void SimLoop::Sleep(std::uint32_t ms) { FNow += ms; }
+void SimLoop::Sleep(std::uint32_t ms) {
+    FNow += ms;
+}
 
 void SimLoop::Post(std::function<void()> fn) {
     {
@@ -69,7 +73,9 @@ bool SimLoop::Synchronize(const std::function<void()>& fn,
     return FSync.Call(fn, cancel, [this] { Post([this] { FSync.RunOne(); }); });
 }
 
-void SimLoop::CancelSynchronize(const std::shared_ptr<SyncCancel>& cancel) { FSync.Cancel(cancel); }
+void SimLoop::CancelSynchronize(const std::shared_ptr<SyncCancel>& cancel) {
+    FSync.Cancel(cancel);
+}
 
 TimerId SimLoop::CreateTimer(std::function<void()> onTimer) {
     const TimerId id = FNextTimerId++;
@@ -92,9 +98,13 @@ void SimLoop::StopTimer(TimerId id) {
         it->second.Running = false;
 }
 
-void SimLoop::DestroyTimer(TimerId id) { FTimers.erase(id); }
+void SimLoop::DestroyTimer(TimerId id) {
+    FTimers.erase(id);
+}
 
-void SimLoop::AdvanceBy(std::uint64_t ms) { AdvanceTo(FNow + ms); }
+void SimLoop::AdvanceBy(std::uint64_t ms) {
+    AdvanceTo(FNow + ms);
+}
 
 void SimLoop::AdvanceTo(std::uint64_t time) {
     ProcessMessages();
@@ -182,7 +192,8 @@ bool SimLoop::WaitForActivity() {
     if (FActivity <= 0 || !FTasks.empty())
         return !FTasks.empty();
     if (!FWork.wait_for(lock, ActivityTimeout, [&] { return FActivity <= 0 || !FTasks.empty(); }))
-        throw std::logic_error("the simulated world did not settle: announced activity never arrived");
+        throw std::logic_error(
+            "the simulated world did not settle: announced activity never arrived");
     return true;
 }
 

@@ -29,9 +29,13 @@ void SimSystem::SetExecutableFolder(std::filesystem::path folder) {
     FExecutableFolder = std::move(folder);
 }
 
-void SimSystem::DebugOutput(const std::u16string& text) { FLog.Add("debug", ToUtf8(text)); }
+void SimSystem::DebugOutput(const std::u16string& text) {
+    FLog.Add("debug", ToUtf8(text));
+}
 
-bool SimSystem::NamedMutexExists(const std::u16string& name) { return FMutexes->count(name) != 0; }
+bool SimSystem::NamedMutexExists(const std::u16string& name) {
+    return FMutexes->count(name) != 0;
+}
 
 std::unique_ptr<INamedMutex> SimSystem::CreateNamedMutex(const std::u16string& name) {
     if (FMutexFails)

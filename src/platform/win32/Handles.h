@@ -90,10 +90,14 @@ using UniqueMenu = UniqueResource<HMENU, MenuTraits>;
 UniqueLibrary LoadSystemLibrary(const wchar_t* name);
 
 // UTF-16 texts of the program as Windows wide strings and back (both are UTF-16).
-inline std::wstring Wide(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+inline std::wstring Wide(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
+}
 inline std::u16string FromWide(const wchar_t* text, std::size_t length) {
     return std::u16string(text, text + length);
 }
-inline std::u16string FromWide(const std::wstring& text) { return FromWide(text.data(), text.size()); }
+inline std::u16string FromWide(const std::wstring& text) {
+    return FromWide(text.data(), text.size());
+}
 
 } // namespace zq::win32

@@ -9,27 +9,33 @@
 namespace zq::win32 {
 
 namespace {
-HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+HWND ToHwnd(WindowHandle window) {
+    return reinterpret_cast<HWND>(window);
+}
 } // namespace
 
-std::unique_ptr<IWindow> Win32Desktop::CreateOwnWindow(const WindowOptions& options, WindowProc proc) {
+std::unique_ptr<IWindow> Win32Desktop::CreateOwnWindow(const WindowOptions& options,
+                                                       WindowProc proc) {
     return std::make_unique<Win32Window>(options, std::move(proc));
 }
 
-std::unique_ptr<ITrayIcon> Win32Desktop::CreateTrayIcon() { return std::make_unique<Win32TrayIcon>(); }
+std::unique_ptr<ITrayIcon> Win32Desktop::CreateTrayIcon() {
+    return std::make_unique<Win32TrayIcon>();
+}
 
 WindowHandle Win32Desktop::FindWindowByClass(const std::u16string& className) {
     const std::wstring name = Wide(className);
     return reinterpret_cast<WindowHandle>(::FindWindowW(name.c_str(), nullptr));
 }
 
-bool Win32Desktop::PostToWindow(WindowHandle window, std::uint32_t msg, WParam wParam, LParam lParam) {
+bool Win32Desktop::PostToWindow(WindowHandle window, std::uint32_t msg, WParam wParam,
+                                LParam lParam) {
     return window != 0 && ::PostMessageW(ToHwnd(window), msg, wParam, lParam) != FALSE;
 }
 
 std::optional<LResult> Win32Desktop::SendToWindow(WindowHandle window, std::uint32_t msg,
-                                                 WParam wParam, LParam lParam,
-                                                 std::uint32_t timeoutMs) {
+                                                  WParam wParam, LParam lParam,
+                                                  std::uint32_t timeoutMs) {
     if (window == 0)
         return std::nullopt;
     // A program that stopped answering would otherwise hold the monitor for ever:
@@ -68,9 +74,11 @@ bool ShellOpen(HWND owner, const std::wstring& file, const std::wstring& paramet
 
 } // namespace
 
-bool Win32Desktop::StartProgram(const std::filesystem::path& program, const std::u16string& parameters,
+bool Win32Desktop::StartProgram(const std::filesystem::path& program,
+                                const std::u16string& parameters,
                                 const std::filesystem::path& workingFolder, int showCommand) {
-    return ShellOpen(nullptr, program.wstring(), Wide(parameters), workingFolder.wstring(), showCommand);
+    return ShellOpen(nullptr, program.wstring(), Wide(parameters), workingFolder.wstring(),
+                     showCommand);
 }
 
 bool Win32Desktop::OpenAddress(const std::u16string& address, WindowHandle owner, int showCommand) {

@@ -86,7 +86,9 @@ bool Win32Loop::Synchronize(const std::function<void()>& fn,
     return FSync.Call(fn, cancel, [window] { ::PostMessageW(window, WM_ZQ_SYNC, 0, 0); });
 }
 
-void Win32Loop::CancelSynchronize(const std::shared_ptr<SyncCancel>& cancel) { FSync.Cancel(cancel); }
+void Win32Loop::CancelSynchronize(const std::shared_ptr<SyncCancel>& cancel) {
+    FSync.Cancel(cancel);
+}
 
 TimerId Win32Loop::CreateTimer(std::function<void()> onTimer) {
     const TimerId id = FNextTimerId++;
@@ -100,7 +102,9 @@ void Win32Loop::StartTimer(TimerId id, std::uint32_t intervalMs) {
         ::SetTimer(FWindow.Get(), id, intervalMs, nullptr);
 }
 
-void Win32Loop::StopTimer(TimerId id) { ::KillTimer(FWindow.Get(), id); }
+void Win32Loop::StopTimer(TimerId id) {
+    ::KillTimer(FWindow.Get(), id);
+}
 
 void Win32Loop::DestroyTimer(TimerId id) {
     ::KillTimer(FWindow.Get(), id);
@@ -126,7 +130,8 @@ void Win32Loop::Guarded(const std::function<void()>& fn) {
         fn();
     } catch (const std::exception& e) {
         const std::string what = e.what();
-        ::OutputDebugStringW((L"ZQMON: unhandled error: " + std::wstring(what.begin(), what.end())).c_str());
+        ::OutputDebugStringW(
+            (L"ZQMON: unhandled error: " + std::wstring(what.begin(), what.end())).c_str());
     } catch (...) {
         ::OutputDebugStringW(L"ZQMON: unhandled error");
     }
@@ -143,7 +148,8 @@ LRESULT CALLBACK Win32Loop::WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM
             self->Guarded([self] { self->FSync.RunOne(); });
             return 0;
         case WM_TIMER:
-            if (auto it = self->FTimers.find(static_cast<TimerId>(wParam)); it != self->FTimers.end()) {
+            if (auto it = self->FTimers.find(static_cast<TimerId>(wParam));
+                it != self->FTimers.end()) {
                 const auto fn = it->second; // the handler may destroy its own timer
                 self->Guarded(fn);
             }

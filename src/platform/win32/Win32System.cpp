@@ -54,7 +54,8 @@ OsVersion Win32System::GetOsVersion() {
 std::filesystem::path Win32System::ExecutableFolder() {
     std::wstring name(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD length = ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, name.data(), static_cast<DWORD>(name.size()));
         if (length == 0)
             return {};
         if (length < name.size()) {
@@ -74,7 +75,9 @@ std::filesystem::path Win32System::DocumentsFolder() {
     return std::filesystem::path(path);
 }
 
-void Win32System::DebugOutput(const std::u16string& text) { ::OutputDebugStringW(Wide(text).c_str()); }
+void Win32System::DebugOutput(const std::u16string& text) {
+    ::OutputDebugStringW(Wide(text).c_str());
+}
 
 bool Win32System::NamedMutexExists(const std::u16string& name) {
     UniqueHandle mutex(::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, Wide(name).c_str()));

@@ -19,8 +19,8 @@ Win32TrayIcon::Win32TrayIcon() {
     wc.lpszClassName = TrayWindowClassName;
     ::RegisterClassExW(&wc);
     FTaskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
-    FWindow.Reset(::CreateWindowExW(WS_EX_TOOLWINDOW, TrayWindowClassName, L"", WS_POPUP, 0, 0, 0, 0,
-                                    nullptr, nullptr, wc.hInstance, nullptr));
+    FWindow.Reset(::CreateWindowExW(WS_EX_TOOLWINDOW, TrayWindowClassName, L"", WS_POPUP, 0, 0, 0,
+                                    0, nullptr, nullptr, wc.hInstance, nullptr));
     ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     FIcon = ::LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
     if (!FIcon)

@@ -36,9 +36,9 @@ Win32Window::Win32Window(const WindowOptions& options, WindowProc proc)
     ::AdjustWindowRectEx(&rect, style, FALSE, exStyle);
     const std::wstring title = Wide(options.Title);
     // The window procedure takes ownership of the handle at WM_NCCREATE.
-    ::CreateWindowExW(exStyle, className.c_str(), title.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                      rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
-                      ::GetModuleHandleW(nullptr), this);
+    ::CreateWindowExW(exStyle, className.c_str(), title.c_str(), style, CW_USEDEFAULT,
+                      CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top, nullptr,
+                      nullptr, ::GetModuleHandleW(nullptr), this);
 }
 
 Win32Window::~Win32Window() {
@@ -69,11 +69,17 @@ void Win32Window::Show() {
     ::ShowWindow(FWindow.Get(), SW_SHOW);
 }
 
-void Win32Window::Hide() { ::ShowWindow(FWindow.Get(), SW_HIDE); }
+void Win32Window::Hide() {
+    ::ShowWindow(FWindow.Get(), SW_HIDE);
+}
 
-bool Win32Window::IsVisible() const { return ::IsWindowVisible(FWindow.Get()) != FALSE; }
+bool Win32Window::IsVisible() const {
+    return ::IsWindowVisible(FWindow.Get()) != FALSE;
+}
 
-void Win32Window::BringToForeground() { ::SetForegroundWindow(FWindow.Get()); }
+void Win32Window::BringToForeground() {
+    ::SetForegroundWindow(FWindow.Get());
+}
 
 void Win32Window::SetScene(const Scene& scene, std::function<void(const std::string&)> onClick) {
     FScene = scene;
@@ -100,8 +106,8 @@ void Win32Window::Paint() {
         }
         if (item.Text.empty())
             continue;
-        UniqueFont font(::CreateFontW(-item.FontSize, 0, 0, 0, item.Bold ? FW_BOLD : FW_NORMAL, FALSE,
-                                      FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+        UniqueFont font(::CreateFontW(-item.FontSize, 0, 0, 0, item.Bold ? FW_BOLD : FW_NORMAL,
+                                      FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                       CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH,
                                       Wide(item.FontName).c_str()));
         const HGDIOBJ old = ::SelectObject(dc, font.Get());
@@ -159,7 +165,8 @@ LRESULT CALLBACK Win32Window::WndProc(HWND window, UINT msg, WPARAM wParam, LPAR
         return self->Handle(msg, wParam, lParam);
     } catch (const std::exception& e) {
         const std::string what = e.what();
-        ::OutputDebugStringW((L"ZQMON: unhandled error: " + std::wstring(what.begin(), what.end())).c_str());
+        ::OutputDebugStringW(
+            (L"ZQMON: unhandled error: " + std::wstring(what.begin(), what.end())).c_str());
     } catch (...) {
         ::OutputDebugStringW(L"ZQMON: unhandled error");
     }

@@ -1,5 +1,5 @@
-#include "platform/Timer.h"
 #include "platform/sim/SimLoop.h"
+#include "platform/Timer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The Windows message loop and window services, under wine.
 
+#include "platform/win32/Win32Loop.h"
 #include "platform/Timer.h"
 #include "platform/win32/Win32Desktop.h"
-#include "platform/win32/Win32Loop.h"
 
 #include <gtest/gtest.h>
 
@@ -63,12 +63,13 @@ TEST(Win32Desktop, OwnWindowIsFoundByClassAndAnswersMessages) {
     options.Title = u"Test";
     options.ClientWidth = 100;
     options.ClientHeight = 50;
-    auto window = desktop.CreateOwnWindow(options, [&](std::uint32_t msg, WParam w, LParam l) -> std::optional<LResult> {
-        if (msg < 7000)
-            return std::nullopt;
-        received.push_back(msg);
-        return static_cast<LResult>(w + l);
-    });
+    auto window = desktop.CreateOwnWindow(
+        options, [&](std::uint32_t msg, WParam w, LParam l) -> std::optional<LResult> {
+            if (msg < 7000)
+                return std::nullopt;
+            received.push_back(msg);
+            return static_cast<LResult>(w + l);
+        });
     ASSERT_EQ(desktop.FindWindowByClass(u"ZQMON.TestWindow"), window->Handle());
     EXPECT_FALSE(window->IsVisible());
     EXPECT_EQ(desktop.SendToWindow(window->Handle(), 7040, 2, 3, 1000), std::optional<LResult>(5));
@@ -105,7 +106,8 @@ TEST(Win32Desktop, SendingToAHungProgramGivesUpAfterTheTimeout) {
 
 TEST(Win32Desktop, StartingAMissingProgramFailsQuietly) {
     Win32Desktop desktop;
-    EXPECT_FALSE(desktop.StartProgram(L"C:\\no\\such\\folder\\ZQCFG.EXE", u"", L"C:\\no\\such\\folder", 5));
+    EXPECT_FALSE(
+        desktop.StartProgram(L"C:\\no\\such\\folder\\ZQCFG.EXE", u"", L"C:\\no\\such\\folder", 5));
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // System facts, named mutexes and the registry on Windows, under wine.
 
-#include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32System.h"
+#include "platform/win32/Win32Registry.h"
 
 #include <gtest/gtest.h>
 
@@ -40,25 +40,31 @@ TEST(Win32Registry, BinaryValuesRoundTripAndOtherTypesAreReported) {
     const std::vector<std::uint8_t> bytes{0x00, 0x01, 0xFE, 0xFF, 0x00};
     ASSERT_TRUE(registry.WriteBinary(RegistryRoot::CurrentUser, key, u"blob.pfd", bytes));
     RegistryValue value;
-    ASSERT_EQ(registry.ReadValue(RegistryRoot::CurrentUser, key, u"BLOB.PFD", value), RegistryResult::Ok);
+    ASSERT_EQ(registry.ReadValue(RegistryRoot::CurrentUser, key, u"BLOB.PFD", value),
+              RegistryResult::Ok);
     EXPECT_EQ(value.Type, REG_BINARY_);
     EXPECT_EQ(value.Data, bytes);
 
     HKEY raw = nullptr;
-    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, L"software\\ZQMON.Test\\Registry", 0, KEY_SET_VALUE, &raw),
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, L"software\\ZQMON.Test\\Registry", 0,
+                              KEY_SET_VALUE, &raw),
               ERROR_SUCCESS);
     const wchar_t text[] = L"text";
-    ::RegSetValueExW(raw, L"text.pfd", 0, REG_SZ, reinterpret_cast<const BYTE*>(text), sizeof(text));
+    ::RegSetValueExW(raw, L"text.pfd", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+                     sizeof(text));
     ::RegCloseKey(raw);
-    ASSERT_EQ(registry.ReadValue(RegistryRoot::CurrentUser, key, u"text.pfd", value), RegistryResult::Ok);
+    ASSERT_EQ(registry.ReadValue(RegistryRoot::CurrentUser, key, u"text.pfd", value),
+              RegistryResult::Ok);
     EXPECT_EQ(value.Type, REG_SZ_);
 
     EXPECT_EQ(registry.ReadValue(RegistryRoot::CurrentUser, key, u"missing.pfd", value),
               RegistryResult::NotFound);
-    EXPECT_EQ(registry.ReadValue(RegistryRoot::CurrentUser, u"software\\ZQMON.Test\\NoKey", u"x", value),
-              RegistryResult::NotFound);
+    EXPECT_EQ(
+        registry.ReadValue(RegistryRoot::CurrentUser, u"software\\ZQMON.Test\\NoKey", u"x", value),
+        RegistryResult::NotFound);
     EXPECT_TRUE(registry.DeleteValue(RegistryRoot::CurrentUser, key, u"blob.pfd"));
-    EXPECT_EQ(registry.ReadValue(RegistryRoot::CurrentUser, key, u"blob.pfd", value), RegistryResult::NotFound);
+    EXPECT_EQ(registry.ReadValue(RegistryRoot::CurrentUser, key, u"blob.pfd", value),
+              RegistryResult::NotFound);
     EXPECT_FALSE(registry.WriteBinary(RegistryRoot::None, key, u"x", bytes));
     ::RegDeleteTreeW(HKEY_CURRENT_USER, L"software\\ZQMON.Test");
 }
