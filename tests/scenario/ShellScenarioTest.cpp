@@ -163,3 +163,28 @@ TEST_F(ShellScenario, RunsWithoutTheInstanceLockOrAReadableConfiguration) {
 
 } // namespace
 } // namespace zq::test
+
+namespace zq::test {
+namespace {
+
+TEST(ConfigProgramMessages, DroppedWithoutTheProgramAndGivenUpOnWhenItHangs) {
+    TempFolder folder;
+    sim::SimWorld world(folder.WithSeparator());
+    auto& peer = world.Desktop.Peer();
+    PostToConfigProgram(world.Desktop, MSG_DEVICE_CPI_CHANGED, 3, 0);
+    EXPECT_EQ(SendToConfigProgram(world.Desktop, MSG_DEVICE_PROFILE_CHANGED, 1, 0), std::nullopt);
+    EXPECT_TRUE(world.Log.Effects().empty());
+
+    peer.SetPresent(true);
+    peer.SetReply(7);
+    PostToConfigProgram(world.Desktop, MSG_DEVICE_NOTICE6, 9, 0);
+    EXPECT_EQ(SendToConfigProgram(world.Desktop, MSG_DEVICE_PROFILE_CHANGED, 1, 0),
+              std::optional<LResult>(7));
+    peer.SetHung(true);
+    EXPECT_EQ(SendToConfigProgram(world.Desktop, MSG_DEVICE_PROFILE_CHANGED, 2, 0), std::nullopt);
+    EXPECT_EQ(world.Log.Channel("peer-post"), (std::vector<std::string>{"7043 9 0"}));
+    EXPECT_EQ(world.Log.Channel("peer-send"), (std::vector<std::string>{"7040 1 0", "7040 2 0"}));
+}
+
+} // namespace
+} // namespace zq::test
