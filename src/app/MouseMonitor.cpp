@@ -2,6 +2,7 @@
 
 #include "app/AboutScene.h"
 #include "app/Messages.h"
+#include "app/Mixer.h"
 
 namespace zq {
 
@@ -173,7 +174,30 @@ void MouseMonitor::WMReloadSettings() {
 
 void MouseMonitor::WMDeviceAction(WParam, LParam) {}
 
-void MouseMonitor::OpenAudioEndpoint() {}
+void MouseMonitor::MicrophoneMute() {
+    const OsVersion os = FPlatform.System.GetOsVersion();
+    if (os.PlatformId != 2 || os.Major < 6) {
+        const bool muted = MixerGetMute(FPlatform.Audio, FPlatform.Desktop, MixerMicrophone);
+        MixerSetMute(FPlatform.Audio, FPlatform.Desktop, MixerMicrophone, !muted);
+        return;
+    }
+    // No capture device when the window was created: each press tries again.
+    if (!FEndpoint)
+        OpenAudioEndpoint();
+    if (!FEndpoint)
+        return;
+    // When the present state cannot be read there is nothing to toggle from.
+    if (const auto muted = FEndpoint->GetMute())
+        FEndpoint->SetMute(!*muted);
+}
+
+void MouseMonitor::OpenAudioEndpoint() {
+    try {
+        FEndpoint = FPlatform.Audio.OpenDefaultCaptureEndpoint();
+    } catch (...) {
+        FEndpoint.reset();
+    }
+}
 
 void MouseMonitor::SetCPIToDriver() {}
 

@@ -5,6 +5,7 @@
 // brings forward the configuration program, and handles the window messages that
 // program sends. Its content, when shown, is the About window.
 
+#include "platform/Audio.h"
 #include "platform/Desktop.h"
 #include "platform/Platform.h"
 #include "platform/Timer.h"
@@ -41,6 +42,8 @@ public:
 
     // Handles every waiting message, then sleeps 10 ms (used between device commands).
     void ProcessMessageAndSleep10ms();
+    // Toggles the mute state of the default recording device.
+    void MicrophoneMute();
 
     // Tray menu entries, in order; About is not visible.
     enum MenuEntry : std::size_t { Config1 = 0, About1 = 1, Exit1 = 2 };
@@ -74,6 +77,8 @@ private:
     std::unique_ptr<ITrayIcon> TrayIcon1;
     Timer TimerDeviceArrial;
     Timer TimerToSetCurrentCpi;
+    // The capture endpoint, opened once and kept (empty until it could be opened).
+    std::unique_ptr<ICaptureEndpoint> FEndpoint;
     std::int32_t FCurrentcpiindex = 0;
     bool FDestroyed = false;
 };

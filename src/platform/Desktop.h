@@ -89,6 +89,8 @@ public:
     virtual bool StartProgram(const std::filesystem::path& program,
                               const std::u16string& parameters,
                               const std::filesystem::path& workingFolder, int showCommand) = 0;
+    // A message box with an OK button, owned by no window; returns when closed.
+    virtual void ShowMessage(const std::u16string& text) = 0;
     // Opens a document or web address through the shell ("open").
     virtual bool OpenAddress(const std::u16string& address, WindowHandle owner,
                              int showCommand) = 0;

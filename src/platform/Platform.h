@@ -3,6 +3,7 @@
 // objects at construction. The program entry builds the Windows one; tests and
 // the simulator build the simulated one.
 
+#include "platform/Audio.h"
 #include "platform/Desktop.h"
 #include "platform/IniFile.h"
 #include "platform/MessageLoop.h"
@@ -17,6 +18,7 @@ struct Platform {
     ISystem& System;
     IIniReader& Ini;
     IRegistry& Registry;
+    IAudio& Audio;
 };
 
 } // namespace zq

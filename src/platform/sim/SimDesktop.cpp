@@ -180,6 +180,10 @@ bool SimDesktop::OpenAddress(const std::u16string& address, WindowHandle, int sh
     return true;
 }
 
+void SimDesktop::ShowMessage(const std::u16string& text) {
+    FLog.Add("message", ToUtf8(text));
+}
+
 SimWindow* SimDesktop::FindOwnWindow(const std::u16string& className) const {
     for (const auto& [handle, own] : FWindows)
         if (own.Window->Options().ClassName == className)

@@ -133,6 +133,7 @@ public:
     bool StartProgram(const std::filesystem::path& program, const std::u16string& parameters,
                       const std::filesystem::path& workingFolder, int showCommand) override;
     bool OpenAddress(const std::u16string& address, WindowHandle owner, int showCommand) override;
+    void ShowMessage(const std::u16string& text) override;
 
     // The configuration program's window ("TZQCFGMAIN").
     RecordingPeer& Peer() { return FPeer; }

@@ -7,6 +7,7 @@
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimLog.h"
 #include "platform/sim/SimLoop.h"
+#include "platform/sim/SimMicrophone.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimSystem.h"
 
@@ -28,6 +29,7 @@ public:
     SimSystem System;
     PortableIniReader Ini;
     SimRegistry Registry;
+    SimMicrophone Microphone;
 
 private:
     zq::Platform FPlatform;

@@ -85,6 +85,40 @@ struct MenuTraits {
 };
 using UniqueMenu = UniqueResource<HMENU, MenuTraits>;
 
+// Owns one reference of a COM interface.
+template <typename T> class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() { Reset(); }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(ComPtr&& other) noexcept : FPtr(std::exchange(other.FPtr, nullptr)) {}
+    ComPtr& operator=(ComPtr&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            FPtr = std::exchange(other.FPtr, nullptr);
+        }
+        return *this;
+    }
+
+    T* Get() const { return FPtr; }
+    T* operator->() const { return FPtr; }
+    explicit operator bool() const { return FPtr != nullptr; }
+    // For functions that hand out a new reference: releases the current one first.
+    T** Put() {
+        Reset();
+        return &FPtr;
+    }
+    void** PutVoid() { return reinterpret_cast<void**>(Put()); }
+    void Reset() {
+        if (FPtr)
+            std::exchange(FPtr, nullptr)->Release();
+    }
+
+private:
+    T* FPtr = nullptr;
+};
+
 // Loads a DLL of the system folder by name, never from the current or the
 // executable's folder.
 UniqueLibrary LoadSystemLibrary(const wchar_t* name);

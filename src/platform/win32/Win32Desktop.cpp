@@ -85,4 +85,8 @@ bool Win32Desktop::OpenAddress(const std::u16string& address, WindowHandle owner
     return ShellOpen(ToHwnd(owner), Wide(address), L"", L"", showCommand);
 }
 
+void Win32Desktop::ShowMessage(const std::u16string& text) {
+    ::MessageBoxW(nullptr, Wide(text).c_str(), L"GAMING MOUSE MONITOR", MB_OK | MB_ICONWARNING);
+}
+
 } // namespace zq::win32

@@ -19,6 +19,7 @@ public:
     bool StartProgram(const std::filesystem::path& program, const std::u16string& parameters,
                       const std::filesystem::path& workingFolder, int showCommand) override;
     bool OpenAddress(const std::u16string& address, WindowHandle owner, int showCommand) override;
+    void ShowMessage(const std::u16string& text) override;
 };
 
 } // namespace zq::win32

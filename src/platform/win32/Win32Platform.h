@@ -2,6 +2,7 @@
 // Every Windows service of the seam in one object, as the program entry builds it.
 
 #include "platform/Platform.h"
+#include "platform/win32/Win32Audio.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32Ini.h"
 #include "platform/win32/Win32Loop.h"
@@ -12,7 +13,7 @@ namespace zq::win32 {
 
 class Win32Platform {
 public:
-    Win32Platform() : FPlatform{Loop, Desktop, System, Ini, Registry} {}
+    Win32Platform() : FPlatform{Loop, Desktop, System, Ini, Registry, Audio} {}
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -23,6 +24,7 @@ public:
     Win32System System;
     Win32IniReader Ini;
     Win32Registry Registry;
+    Win32Audio Audio;
 
 private:
     zq::Platform FPlatform;

@@ -1,0 +1,49 @@
+#pragma once
+// The recording side of the system's audio as the microphone-mute button needs
+// it: the default capture endpoint's mute state (Windows 6 and later) and the
+// legacy mixer's controls (older systems).
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace zq {
+
+// The default capture endpoint as chosen when it was opened. It is kept for the
+// whole run: a later change of the default device is not followed.
+class ICaptureEndpoint {
+public:
+    virtual ~ICaptureEndpoint() = default;
+    // nullopt when the state cannot be read.
+    virtual std::optional<bool> GetMute() = 0;
+    virtual bool SetMute(bool muted) = 0;
+};
+
+// One open legacy mixer device; closed when released.
+class IMixerDevice {
+public:
+    virtual ~IMixerDevice() = default;
+    // The line of the component type; nullopt when the device has none.
+    virtual std::optional<std::uint32_t> FindLine(std::uint32_t componentType) = 0;
+    // The line's control of the control type; nullopt when it has none.
+    virtual std::optional<std::uint32_t> FindControl(std::uint32_t lineId,
+                                                     std::uint32_t controlType) = 0;
+    // A control's one-channel Boolean value.
+    virtual std::optional<std::uint32_t> GetValue(std::uint32_t controlId) = 0;
+    virtual bool SetValue(std::uint32_t controlId, std::uint32_t value) = 0;
+};
+
+class IAudio {
+public:
+    virtual ~IAudio() = default;
+    // Opens the default capture endpoint for the multimedia role and registers
+    // for its change notifications; null when any step fails. Runs on the main
+    // thread, which becomes a single-threaded apartment for it.
+    virtual std::unique_ptr<ICaptureEndpoint> OpenDefaultCaptureEndpoint() = 0;
+
+    virtual std::uint32_t MixerDeviceCount() = 0;
+    // Null when the device cannot be opened.
+    virtual std::unique_ptr<IMixerDevice> OpenMixer(std::uint32_t device) = 0;
+};
+
+} // namespace zq

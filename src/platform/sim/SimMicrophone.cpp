@@ -1,0 +1,112 @@
+#include "platform/sim/SimMicrophone.h"
+
+namespace zq::sim {
+
+namespace {
+constexpr std::uint32_t MicrophoneLineType = 0x1003;
+constexpr std::uint32_t MuteControlType = 0x20010002;
+constexpr std::uint32_t MicrophoneLineId = 0x10000;
+constexpr std::uint32_t MuteControlId = 7;
+} // namespace
+
+class SimMicrophone::Endpoint : public ICaptureEndpoint {
+public:
+    Endpoint(SimMicrophone& owner, int device) : FOwner(owner), FDevice(device) {}
+    std::optional<bool> GetMute() override {
+        if (FOwner.FGetFails)
+            return std::nullopt;
+        return (*FOwner.FDevices)[FDevice].Muted;
+    }
+    bool SetMute(bool muted) override {
+        if (FOwner.FSetFails)
+            return false;
+        FOwner.Change(FDevice, muted);
+        return true;
+    }
+
+private:
+    SimMicrophone& FOwner;
+    int FDevice;
+};
+
+class SimMicrophone::Mixer : public IMixerDevice {
+public:
+    explicit Mixer(SimMicrophone& owner) : FOwner(owner) {}
+    std::optional<std::uint32_t> FindLine(std::uint32_t componentType) override {
+        if (componentType == MicrophoneLineType && FOwner.FMixerLine)
+            return MicrophoneLineId;
+        return std::nullopt;
+    }
+    std::optional<std::uint32_t> FindControl(std::uint32_t lineId,
+                                             std::uint32_t controlType) override {
+        if (lineId == MicrophoneLineId && controlType == MuteControlType && FOwner.FMixerControl)
+            return MuteControlId;
+        return std::nullopt;
+    }
+    std::optional<std::uint32_t> GetValue(std::uint32_t controlId) override {
+        if (controlId != MuteControlId || FOwner.FMixerValueFails)
+            return std::nullopt;
+        return (*FOwner.FDevices)[0].Muted ? 1u : 0u;
+    }
+    bool SetValue(std::uint32_t controlId, std::uint32_t value) override {
+        if (controlId != MuteControlId || FOwner.FMixerValueFails)
+            return false;
+        FOwner.Change(0, value != 0);
+        return true;
+    }
+
+private:
+    SimMicrophone& FOwner;
+};
+
+SimMicrophone::SimMicrophone(SimLog& log)
+    : FLog(log), FDevices(std::make_shared<std::vector<Device>>(1)) {}
+
+std::unique_ptr<ICaptureEndpoint> SimMicrophone::OpenDefaultCaptureEndpoint() {
+    ++FOpens;
+    if (!FPresent)
+        return nullptr;
+    return std::make_unique<Endpoint>(*this, FDefault);
+}
+
+std::uint32_t SimMicrophone::MixerDeviceCount() {
+    return FMixerPresent ? 1 : 0;
+}
+
+std::unique_ptr<IMixerDevice> SimMicrophone::OpenMixer(std::uint32_t device) {
+    if (!FMixerPresent || device != 0)
+        return nullptr;
+    return std::make_unique<Mixer>(*this);
+}
+
+void SimMicrophone::SetPresent(bool present) {
+    FPresent = present;
+}
+
+int SimMicrophone::AddDevice() {
+    FDevices->emplace_back();
+    return static_cast<int>(FDevices->size()) - 1;
+}
+
+void SimMicrophone::SetDefaultDevice(int index) {
+    if (index >= 0 && index < static_cast<int>(FDevices->size()))
+        FDefault = index;
+}
+
+bool SimMicrophone::Muted(int device) const {
+    return (*FDevices).at(static_cast<std::size_t>(device)).Muted;
+}
+
+void SimMicrophone::SetMuted(bool muted, int device) {
+    (*FDevices).at(static_cast<std::size_t>(device)).Muted = muted;
+}
+
+void SimMicrophone::Change(int device, bool muted) {
+    (*FDevices)[static_cast<std::size_t>(device)].Muted = muted;
+    std::string line = muted ? "muted" : "unmuted";
+    if (device != 0)
+        line += " device " + std::to_string(device);
+    FLog.Add("mic", line);
+}
+
+} // namespace zq::sim

@@ -1,0 +1,60 @@
+#pragma once
+// Recording devices of the simulated world: capture endpoints (one of them the
+// default) with their mute state, and a legacy mixer with a microphone line.
+// Every change the program makes goes to the log as "mic muted" / "mic unmuted".
+
+#include "platform/Audio.h"
+#include "platform/sim/SimLog.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zq::sim {
+
+class SimMicrophone : public IAudio {
+public:
+    explicit SimMicrophone(SimLog& log);
+
+    std::unique_ptr<ICaptureEndpoint> OpenDefaultCaptureEndpoint() override;
+    std::uint32_t MixerDeviceCount() override;
+    std::unique_ptr<IMixerDevice> OpenMixer(std::uint32_t device) override;
+
+    // The capture devices: "mic" exists and is the default at start.
+    void SetPresent(bool present); // no capture device at all when false
+    int AddDevice();               // another device; returns its index
+    void SetDefaultDevice(int index);
+    bool Muted(int device = 0) const;
+    void SetMuted(bool muted, int device = 0); // a change made elsewhere, not logged
+    void SetGetMuteFails(bool fails) { FGetFails = fails; }
+    void SetSetMuteFails(bool fails) { FSetFails = fails; }
+    int EndpointOpenCount() const { return FOpens; }
+
+    // The legacy mixer (device 0) with its microphone line; its mute is device 0's.
+    void SetMixerPresent(bool present) { FMixerPresent = present; }
+    void SetMixerHasMicrophoneLine(bool has) { FMixerLine = has; }
+    void SetMixerHasMuteControl(bool has) { FMixerControl = has; }
+    void SetMixerValueFails(bool fails) { FMixerValueFails = fails; }
+
+private:
+    class Endpoint;
+    class Mixer;
+    struct Device {
+        bool Muted = false;
+    };
+    void Change(int device, bool muted);
+
+    SimLog& FLog;
+    std::shared_ptr<std::vector<Device>> FDevices;
+    bool FPresent = true;
+    int FDefault = 0;
+    bool FGetFails = false;
+    bool FSetFails = false;
+    int FOpens = 0;
+    bool FMixerPresent = true;
+    bool FMixerLine = true;
+    bool FMixerControl = true;
+    bool FMixerValueFails = false;
+};
+
+} // namespace zq::sim

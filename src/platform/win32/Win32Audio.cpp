@@ -1,0 +1,229 @@
+#include "platform/win32/Win32Audio.h"
+
+#include <endpointvolume.h>
+#include <mmdeviceapi.h>
+#include <mmsystem.h>
+#include <objbase.h>
+
+#include <atomic>
+
+namespace zq::win32 {
+
+namespace {
+
+// The interface identifiers, spelled out so no import library is needed.
+constexpr GUID ClsidMMDeviceEnumerator = {
+    0xBCDE0395, 0xE52F, 0x467C, {0x8E, 0x3D, 0xC4, 0x57, 0x92, 0x91, 0x69, 0x2E}};
+constexpr GUID IidIMMDeviceEnumerator = {
+    0xA95664D2, 0x9614, 0x4F35, {0xA7, 0x46, 0xDE, 0x8D, 0xB6, 0x36, 0x17, 0xE6}};
+constexpr GUID IidIAudioEndpointVolume = {
+    0x5CDF2C82, 0x841E, 0x4546, {0x97, 0x22, 0x0C, 0xF7, 0x40, 0x78, 0x22, 0x9A}};
+constexpr GUID IidIAudioEndpointVolumeCallback = {
+    0x657804FA, 0xD6AD, 0x4496, {0x8A, 0x60, 0x35, 0x27, 0x52, 0xAF, 0x4F, 0x89}};
+
+// Told of volume and mute changes of the endpoint; the program needs nothing of
+// them, but registering keeps the endpoint reporting to us as the system expects.
+// It lives inside the endpoint object that registers it, which unregisters it
+// before going away, so its reference count only has to be kept, not acted on.
+class TMyEndpointVolumeCallback : public IAudioEndpointVolumeCallback {
+public:
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefs; }
+    ULONG STDMETHODCALLTYPE Release() override { return --FRefs; }
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object)
+            return E_POINTER;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IidIAudioEndpointVolumeCallback)) {
+            *object = static_cast<IAudioEndpointVolumeCallback*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA) override { return S_OK; }
+
+private:
+    std::atomic<ULONG> FRefs{0};
+};
+
+class Win32CaptureEndpoint : public ICaptureEndpoint {
+public:
+    Win32CaptureEndpoint(ComPtr<IMMDeviceEnumerator> enumerator, ComPtr<IMMDevice> device,
+                         ComPtr<IAudioEndpointVolume> endpoint)
+        : FMMDevEnum(std::move(enumerator)), FMMDev(std::move(device)),
+          FEndpoint(std::move(endpoint)) {
+        FRegistered = SUCCEEDED(FEndpoint->RegisterControlChangeNotify(&FCallback));
+    }
+    ~Win32CaptureEndpoint() override {
+        // The endpoint must not keep calling an object that is going away.
+        if (FRegistered)
+            FEndpoint->UnregisterControlChangeNotify(&FCallback);
+    }
+    Win32CaptureEndpoint(const Win32CaptureEndpoint&) = delete;
+    Win32CaptureEndpoint& operator=(const Win32CaptureEndpoint&) = delete;
+
+    std::optional<bool> GetMute() override {
+        BOOL muted = FALSE;
+        if (FAILED(FEndpoint->GetMute(&muted)))
+            return std::nullopt;
+        return muted != FALSE;
+    }
+    bool SetMute(bool muted) override {
+        return SUCCEEDED(FEndpoint->SetMute(muted ? TRUE : FALSE, nullptr));
+    }
+
+private:
+    ComPtr<IMMDeviceEnumerator> FMMDevEnum;
+    ComPtr<IMMDevice> FMMDev;
+    ComPtr<IAudioEndpointVolume> FEndpoint;
+    TMyEndpointVolumeCallback FCallback;
+    bool FRegistered = false;
+};
+
+using MixerGetNumDevsFn = UINT(WINAPI*)();
+using MixerOpenFn = MMRESULT(WINAPI*)(LPHMIXER, UINT, DWORD_PTR, DWORD_PTR, DWORD);
+using MixerCloseFn = MMRESULT(WINAPI*)(HMIXER);
+using MixerGetLineInfoFn = MMRESULT(WINAPI*)(HMIXEROBJ, LPMIXERLINEW, DWORD);
+using MixerGetLineControlsFn = MMRESULT(WINAPI*)(HMIXEROBJ, LPMIXERLINECONTROLSW, DWORD);
+using MixerGetControlDetailsFn = MMRESULT(WINAPI*)(HMIXEROBJ, LPMIXERCONTROLDETAILS, DWORD);
+using MixerSetControlDetailsFn = MMRESULT(WINAPI*)(HMIXEROBJ, LPMIXERCONTROLDETAILS, DWORD);
+
+struct MixerApi {
+    MixerGetNumDevsFn GetNumDevs = nullptr;
+    MixerOpenFn Open = nullptr;
+    MixerCloseFn Close = nullptr;
+    MixerGetLineInfoFn GetLineInfo = nullptr;
+    MixerGetLineControlsFn GetLineControls = nullptr;
+    MixerGetControlDetailsFn GetControlDetails = nullptr;
+    MixerSetControlDetailsFn SetControlDetails = nullptr;
+};
+MixerApi Mixer;
+
+template <typename Fn> bool Bind(HMODULE module, const char* name, Fn& fn) {
+    fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+    return fn != nullptr;
+}
+
+class Win32MixerDevice : public IMixerDevice {
+public:
+    explicit Win32MixerDevice(HMIXER mixer) : FMixer(mixer) {}
+    ~Win32MixerDevice() override { Mixer.Close(FMixer); }
+    Win32MixerDevice(const Win32MixerDevice&) = delete;
+    Win32MixerDevice& operator=(const Win32MixerDevice&) = delete;
+
+    std::optional<std::uint32_t> FindLine(std::uint32_t componentType) override {
+        MIXERLINEW line{};
+        line.cbStruct = sizeof(line);
+        line.dwComponentType = componentType;
+        if (Mixer.GetLineInfo(Object(), &line, MIXER_GETLINEINFOF_COMPONENTTYPE) !=
+            MMSYSERR_NOERROR)
+            return std::nullopt;
+        return line.dwLineID;
+    }
+    std::optional<std::uint32_t> FindControl(std::uint32_t lineId,
+                                             std::uint32_t controlType) override {
+        MIXERCONTROLW control{};
+        control.cbStruct = sizeof(control);
+        MIXERLINECONTROLSW controls{};
+        controls.cbStruct = sizeof(controls);
+        controls.dwLineID = lineId;
+        controls.dwControlType = controlType;
+        controls.cControls = 1;
+        controls.cbmxctrl = sizeof(control);
+        controls.pamxctrl = &control;
+        if (Mixer.GetLineControls(Object(), &controls, MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
+            MMSYSERR_NOERROR)
+            return std::nullopt;
+        return control.dwControlID;
+    }
+    std::optional<std::uint32_t> GetValue(std::uint32_t controlId) override {
+        MIXERCONTROLDETAILS_BOOLEAN value{};
+        MIXERCONTROLDETAILS details = Details(controlId, value);
+        if (Mixer.GetControlDetails(Object(), &details, MIXER_GETCONTROLDETAILSF_VALUE) !=
+            MMSYSERR_NOERROR)
+            return std::nullopt;
+        return static_cast<std::uint32_t>(value.fValue);
+    }
+    bool SetValue(std::uint32_t controlId, std::uint32_t newValue) override {
+        MIXERCONTROLDETAILS_BOOLEAN value{};
+        value.fValue = static_cast<LONG>(newValue);
+        MIXERCONTROLDETAILS details = Details(controlId, value);
+        return Mixer.SetControlDetails(Object(), &details, MIXER_SETCONTROLDETAILSF_VALUE) ==
+               MMSYSERR_NOERROR;
+    }
+
+private:
+    HMIXEROBJ Object() const { return reinterpret_cast<HMIXEROBJ>(FMixer); }
+    static MIXERCONTROLDETAILS Details(std::uint32_t controlId,
+                                       MIXERCONTROLDETAILS_BOOLEAN& value) {
+        MIXERCONTROLDETAILS details{};
+        details.cbStruct = sizeof(details);
+        details.dwControlID = controlId;
+        details.cChannels = 1;
+        details.cbDetails = sizeof(value);
+        details.paDetails = &value;
+        return details;
+    }
+    HMIXER FMixer;
+};
+
+} // namespace
+
+Win32Audio::~Win32Audio() {
+    if (FComInitialized)
+        ::CoUninitialize();
+}
+
+std::unique_ptr<ICaptureEndpoint> Win32Audio::OpenDefaultCaptureEndpoint() {
+    // The main thread is a single-threaded apartment; a thread that already is one
+    // (S_FALSE) is fine as well, and a failure shows in the steps below.
+    if (!FComInitialized)
+        FComInitialized = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    ComPtr<IMMDeviceEnumerator> enumerator;
+    if (FAILED(::CoCreateInstance(ClsidMMDeviceEnumerator, nullptr, CLSCTX_ALL,
+                                  IidIMMDeviceEnumerator, enumerator.PutVoid())) ||
+        !enumerator)
+        return nullptr;
+    ComPtr<IMMDevice> device;
+    if (FAILED(enumerator->GetDefaultAudioEndpoint(eCapture, eMultimedia, device.Put())) || !device)
+        return nullptr;
+    ComPtr<IAudioEndpointVolume> endpoint;
+    if (FAILED(
+            device->Activate(IidIAudioEndpointVolume, CLSCTX_ALL, nullptr, endpoint.PutVoid())) ||
+        !endpoint)
+        return nullptr;
+    return std::make_unique<Win32CaptureEndpoint>(std::move(enumerator), std::move(device),
+                                                  std::move(endpoint));
+}
+
+bool Win32Audio::BindMixer() {
+    if (FMixerBound)
+        return true;
+    if (!FWinmm)
+        FWinmm = LoadSystemLibrary(L"winmm.dll");
+    if (!FWinmm)
+        return false;
+    const HMODULE m = FWinmm.Get();
+    FMixerBound = Bind(m, "mixerGetNumDevs", Mixer.GetNumDevs) &&
+                  Bind(m, "mixerOpen", Mixer.Open) && Bind(m, "mixerClose", Mixer.Close) &&
+                  Bind(m, "mixerGetLineInfoW", Mixer.GetLineInfo) &&
+                  Bind(m, "mixerGetLineControlsW", Mixer.GetLineControls) &&
+                  Bind(m, "mixerGetControlDetailsW", Mixer.GetControlDetails) &&
+                  Bind(m, "mixerSetControlDetails", Mixer.SetControlDetails);
+    return FMixerBound;
+}
+
+std::uint32_t Win32Audio::MixerDeviceCount() {
+    return BindMixer() ? Mixer.GetNumDevs() : 0;
+}
+
+std::unique_ptr<IMixerDevice> Win32Audio::OpenMixer(std::uint32_t device) {
+    if (!BindMixer())
+        return nullptr;
+    HMIXER mixer = nullptr;
+    if (Mixer.Open(&mixer, device, 0, 0, MIXER_OBJECTF_MIXER) != MMSYSERR_NOERROR || !mixer)
+        return nullptr;
+    return std::make_unique<Win32MixerDevice>(mixer);
+}
+
+} // namespace zq::win32

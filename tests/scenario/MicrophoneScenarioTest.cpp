@@ -1,0 +1,110 @@
+// Toggling the microphone mute: Core Audio on Windows 6 and later, the legacy
+// mixer before.
+
+#include "app/MouseMonitor.h"
+#include "platform/sim/SimWorld.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+namespace zq::test {
+namespace {
+
+class MicrophoneScenario : public ::testing::Test {
+protected:
+    std::unique_ptr<MouseMonitor> Start() {
+        return std::make_unique<MouseMonitor>(FWorld.Platform(), u"http://");
+    }
+    std::vector<std::string> Mic() const { return FWorld.Log.Channel("mic"); }
+    std::vector<std::string> Messages() const { return FWorld.Log.Channel("message"); }
+
+    TempFolder FFolder;
+    sim::SimWorld FWorld{FFolder.WithSeparator()};
+};
+
+TEST_F(MicrophoneScenario, EachPressTogglesTheDefaultMicrophone) {
+    auto monitor = Start();
+    EXPECT_EQ(FWorld.Microphone.EndpointOpenCount(), 1); // opened when the window was created
+    monitor->MicrophoneMute();
+    EXPECT_TRUE(FWorld.Microphone.Muted());
+    monitor->MicrophoneMute();
+    EXPECT_FALSE(FWorld.Microphone.Muted());
+    EXPECT_EQ(Mic(), (std::vector<std::string>{"muted", "unmuted"}));
+    EXPECT_EQ(FWorld.Microphone.EndpointOpenCount(), 1);
+}
+
+TEST_F(MicrophoneScenario, WithoutACaptureDeviceNothingHappensAndEachPressTriesAgain) {
+    FWorld.Microphone.SetPresent(false);
+    auto monitor = Start();
+    monitor->MicrophoneMute();
+    monitor->MicrophoneMute();
+    EXPECT_TRUE(Mic().empty());
+    EXPECT_TRUE(Messages().empty());
+    EXPECT_EQ(FWorld.Microphone.EndpointOpenCount(), 3);
+    FWorld.Microphone.SetPresent(true); // a microphone is plugged in
+    monitor->MicrophoneMute();
+    EXPECT_EQ(Mic(), (std::vector<std::string>{"muted"}));
+}
+
+TEST_F(MicrophoneScenario, TheFirstChosenEndpointStaysWhenTheDefaultChanges) {
+    auto monitor = Start();
+    const int headset = FWorld.Microphone.AddDevice();
+    FWorld.Microphone.SetDefaultDevice(headset);
+    monitor->MicrophoneMute();
+    EXPECT_TRUE(FWorld.Microphone.Muted(0));
+    EXPECT_FALSE(FWorld.Microphone.Muted(headset));
+}
+
+TEST_F(MicrophoneScenario, AnUnreadableStateChangesNothing) {
+    auto monitor = Start();
+    FWorld.Microphone.SetGetMuteFails(true);
+    monitor->MicrophoneMute();
+    EXPECT_TRUE(Mic().empty());
+    FWorld.Microphone.SetGetMuteFails(false);
+    FWorld.Microphone.SetSetMuteFails(true);
+    monitor->MicrophoneMute(); // a failing set is ignored
+    EXPECT_TRUE(Mic().empty());
+    EXPECT_TRUE(Messages().empty());
+}
+
+class LegacyMixerScenario : public MicrophoneScenario {
+protected:
+    void SetUp() override { FWorld.System.SetOsVersion(OsVersion{2, 5, 1, 2600}); }
+};
+
+TEST_F(LegacyMixerScenario, PressesToggleTheMicrophoneLine) {
+    auto monitor = Start();
+    EXPECT_EQ(FWorld.Microphone.EndpointOpenCount(), 0); // no Core Audio before Windows 6
+    monitor->MicrophoneMute();
+    monitor->MicrophoneMute();
+    EXPECT_EQ(Mic(), (std::vector<std::string>{"muted", "unmuted"}));
+    EXPECT_EQ(FWorld.Microphone.EndpointOpenCount(), 0);
+}
+
+TEST_F(LegacyMixerScenario, NoMixerOrNoMicrophoneLineDoesNothingSilently) {
+    auto monitor = Start();
+    FWorld.Microphone.SetMixerPresent(false);
+    monitor->MicrophoneMute();
+    FWorld.Microphone.SetMixerPresent(true);
+    FWorld.Microphone.SetMixerHasMicrophoneLine(false);
+    monitor->MicrophoneMute();
+    EXPECT_TRUE(Mic().empty());
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(LegacyMixerScenario, MissingControlsAndFailedTransfersAreReported) {
+    auto monitor = Start();
+    FWorld.Microphone.SetMixerHasMuteControl(false);
+    monitor->MicrophoneMute(); // the query and the set each fail to find the control
+    EXPECT_EQ(Messages(), (std::vector<std::string>{"GetLineInfo Error", "GetLineInfo Error"}));
+    FWorld.Log.Clear();
+    FWorld.Microphone.SetMixerHasMuteControl(true);
+    FWorld.Microphone.SetMixerValueFails(true);
+    monitor->MicrophoneMute();
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{"SetControlDetails Error", "SetControlDetails Error"}));
+    EXPECT_TRUE(Mic().empty());
+}
+
+} // namespace
+} // namespace zq::test
