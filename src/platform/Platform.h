@@ -5,6 +5,7 @@
 
 #include "platform/Audio.h"
 #include "platform/Desktop.h"
+#include "platform/DriverControl.h"
 #include "platform/IniFile.h"
 #include "platform/MessageLoop.h"
 #include "platform/Registry.h"
@@ -19,6 +20,7 @@ struct Platform {
     IIniReader& Ini;
     IRegistry& Registry;
     IAudio& Audio;
+    IDriverControl& Driver;
 };
 
 } // namespace zq

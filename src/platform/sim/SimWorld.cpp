@@ -4,7 +4,7 @@ namespace zq::sim {
 
 SimWorld::SimWorld(std::filesystem::path executableFolder)
     : Log([this] { return Loop.NowMs(); }), Desktop(Loop, Log),
-      System(Log, std::move(executableFolder)),
-      Microphone(Log), FPlatform{Loop, Desktop, System, Ini, Registry, Microphone} {}
+      System(Log, std::move(executableFolder)), Microphone(Log),
+      Driver(Log), FPlatform{Loop, Desktop, System, Ini, Registry, Microphone, Driver} {}
 
 } // namespace zq::sim

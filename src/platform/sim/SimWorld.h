@@ -7,6 +7,7 @@
 #include "platform/sim/SimDesktop.h"
 #include "platform/sim/SimLog.h"
 #include "platform/sim/SimLoop.h"
+#include "platform/sim/RecordingDriver.h"
 #include "platform/sim/SimMicrophone.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimSystem.h"
@@ -30,6 +31,7 @@ public:
     PortableIniReader Ini;
     SimRegistry Registry;
     SimMicrophone Microphone;
+    RecordingDriver Driver;
 
 private:
     zq::Platform FPlatform;

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32Audio.h"
 #include "platform/win32/Win32Desktop.h"
+#include "platform/win32/Win32DriverControl.h"
 #include "platform/win32/Win32Ini.h"
 #include "platform/win32/Win32Loop.h"
 #include "platform/win32/Win32Registry.h"
@@ -13,7 +14,7 @@ namespace zq::win32 {
 
 class Win32Platform {
 public:
-    Win32Platform() : FPlatform{Loop, Desktop, System, Ini, Registry, Audio} {}
+    Win32Platform() : FPlatform{Loop, Desktop, System, Ini, Registry, Audio, Driver} {}
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -25,6 +26,7 @@ public:
     Win32IniReader Ini;
     Win32Registry Registry;
     Win32Audio Audio;
+    Win32DriverControl Driver;
 
 private:
     zq::Platform FPlatform;
