@@ -5,6 +5,7 @@
 
 #include "platform/Audio.h"
 #include "platform/Desktop.h"
+#include "platform/DeviceSetup.h"
 #include "platform/DriverControl.h"
 #include "platform/IniFile.h"
 #include "platform/MessageLoop.h"
@@ -21,6 +22,7 @@ struct Platform {
     IRegistry& Registry;
     IAudio& Audio;
     IDriverControl& Driver;
+    IDeviceSetup& Setup;
 };
 
 } // namespace zq

@@ -15,6 +15,15 @@ struct OsVersion {
     std::uint32_t Build = 7601;
 };
 
+// What the installer of the filter driver needs to know about the system.
+struct SystemArchitecture {
+    bool Process64 = true;             // this program runs as a 64-bit process
+    bool Wow64 = false;                // a 32-bit process on a 64-bit system
+    std::uint16_t NativeProcessor = 9; // 0 x86, 6 IA64, 9 AMD64
+    std::uint8_t ProductType = 1;      // 1 workstation
+    bool ServerR2 = false;             // GetSystemMetrics(SM_SERVERR2) != 0
+};
+
 // Held for the life of the process; releasing it ends the lock.
 class INamedMutex {
 public:
@@ -25,6 +34,7 @@ class ISystem {
 public:
     virtual ~ISystem() = default;
     virtual OsVersion GetOsVersion() = 0;
+    virtual SystemArchitecture GetArchitecture() = 0;
     // The folder of the running executable, ending with a separator.
     virtual std::filesystem::path ExecutableFolder() = 0;
     // The user's personal documents folder, without a trailing separator; empty

@@ -17,6 +17,7 @@ public:
     SimSystem(SimLog& log, std::filesystem::path executableFolder);
 
     OsVersion GetOsVersion() override { return FVersion; }
+    SystemArchitecture GetArchitecture() override { return FArchitecture; }
     std::filesystem::path ExecutableFolder() override { return FExecutableFolder; }
     std::filesystem::path DocumentsFolder() override { return FDocumentsFolder; }
     void DebugOutput(const std::u16string& text) override;
@@ -24,6 +25,7 @@ public:
     std::unique_ptr<INamedMutex> CreateNamedMutex(const std::u16string& name) override;
 
     void SetOsVersion(const OsVersion& version) { FVersion = version; }
+    void SetArchitecture(const SystemArchitecture& architecture) { FArchitecture = architecture; }
     void SetExecutableFolder(std::filesystem::path folder);
     void SetDocumentsFolder(std::filesystem::path folder) { FDocumentsFolder = std::move(folder); }
     // Makes mutex creation fail, as it may on a locked-down system.
@@ -36,6 +38,7 @@ private:
     std::filesystem::path FExecutableFolder;
     std::filesystem::path FDocumentsFolder;
     OsVersion FVersion;
+    SystemArchitecture FArchitecture;
     std::shared_ptr<std::set<std::u16string>> FMutexes;
     bool FMutexFails = false;
 };

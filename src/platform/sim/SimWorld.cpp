@@ -4,7 +4,7 @@ namespace zq::sim {
 
 SimWorld::SimWorld(std::filesystem::path executableFolder)
     : Log([this] { return Loop.NowMs(); }), Desktop(Loop, Log),
-      System(Log, std::move(executableFolder)), Microphone(Log),
-      Driver(Log), FPlatform{Loop, Desktop, System, Ini, Registry, Microphone, Driver} {}
+      System(Log, std::move(executableFolder)), Microphone(Log), Driver(Log),
+      Setup(Log), FPlatform{Loop, Desktop, System, Ini, Registry, Microphone, Driver, Setup} {}
 
 } // namespace zq::sim

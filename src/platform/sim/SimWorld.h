@@ -5,6 +5,7 @@
 #include "platform/Platform.h"
 #include "platform/PortableIni.h"
 #include "platform/sim/SimDesktop.h"
+#include "platform/sim/SimDeviceSetup.h"
 #include "platform/sim/SimLog.h"
 #include "platform/sim/SimLoop.h"
 #include "platform/sim/RecordingDriver.h"
@@ -32,6 +33,7 @@ public:
     SimRegistry Registry;
     SimMicrophone Microphone;
     RecordingDriver Driver;
+    SimDeviceSetup Setup;
 
 private:
     zq::Platform FPlatform;

@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32Audio.h"
 #include "platform/win32/Win32Desktop.h"
+#include "platform/win32/Win32DeviceSetup.h"
 #include "platform/win32/Win32DriverControl.h"
 #include "platform/win32/Win32Ini.h"
 #include "platform/win32/Win32Loop.h"
@@ -14,7 +15,7 @@ namespace zq::win32 {
 
 class Win32Platform {
 public:
-    Win32Platform() : FPlatform{Loop, Desktop, System, Ini, Registry, Audio, Driver} {}
+    Win32Platform() : FPlatform{Loop, Desktop, System, Ini, Registry, Audio, Driver, Setup} {}
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -27,6 +28,7 @@ public:
     Win32Registry Registry;
     Win32Audio Audio;
     Win32DriverControl Driver;
+    Win32DeviceSetup Setup;
 
 private:
     zq::Platform FPlatform;

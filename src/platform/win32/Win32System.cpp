@@ -51,6 +51,37 @@ OsVersion Win32System::GetOsVersion() {
     return version;
 }
 
+SystemArchitecture Win32System::GetArchitecture() {
+    SystemArchitecture architecture;
+    architecture.Process64 = sizeof(void*) == 8;
+    // Looked up at run time: the functions are missing on the oldest systems.
+    UniqueLibrary kernel = LoadSystemLibrary(L"kernel32.dll");
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    using GetNativeSystemInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
+    const auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
+        reinterpret_cast<void*>(::GetProcAddress(kernel.Get(), "IsWow64Process")));
+    const auto nativeInfo = reinterpret_cast<GetNativeSystemInfoFn>(
+        reinterpret_cast<void*>(::GetProcAddress(kernel.Get(), "GetNativeSystemInfo")));
+    BOOL wow64 = FALSE;
+    if (isWow64 && isWow64(::GetCurrentProcess(), &wow64))
+        architecture.Wow64 = wow64 != FALSE;
+    SYSTEM_INFO info{};
+    if (nativeInfo)
+        nativeInfo(&info);
+    else
+        ::GetSystemInfo(&info);
+    architecture.NativeProcessor = info.wProcessorArchitecture;
+    OSVERSIONINFOEXW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    UniqueLibrary ntdll = LoadSystemLibrary(L"ntdll.dll");
+    const auto rtlGetVersion = reinterpret_cast<LONG(WINAPI*)(OSVERSIONINFOEXW*)>(
+        reinterpret_cast<void*>(::GetProcAddress(ntdll.Get(), "RtlGetVersion")));
+    if (rtlGetVersion && rtlGetVersion(&version) == 0)
+        architecture.ProductType = version.wProductType;
+    architecture.ServerR2 = ::GetSystemMetrics(SM_SERVERR2) != 0;
+    return architecture;
+}
+
 std::filesystem::path Win32System::ExecutableFolder() {
     std::wstring name(MAX_PATH, L'\0');
     for (;;) {

@@ -8,6 +8,7 @@ namespace zq::win32 {
 class Win32System : public ISystem {
 public:
     OsVersion GetOsVersion() override;
+    SystemArchitecture GetArchitecture() override;
     std::filesystem::path ExecutableFolder() override;
     std::filesystem::path DocumentsFolder() override;
     void DebugOutput(const std::u16string& text) override;

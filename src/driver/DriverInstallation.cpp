@@ -1,0 +1,151 @@
+#include "driver/DriverInstallation.h"
+
+#include "driver/SystemInfo.h"
+#include "platform/Text.h"
+
+#include <algorithm>
+
+namespace zq {
+
+namespace {
+
+bool ContainsIgnoringCase(const std::vector<std::u16string>& list, const std::u16string& value) {
+    return std::any_of(list.begin(), list.end(), [&](const std::u16string& entry) {
+        return EqualsIgnoreAsciiCase(entry, value);
+    });
+}
+
+bool AnyInList(const std::vector<std::u16string>& list,
+               const std::vector<std::u16string>& hardwareIds) {
+    return std::any_of(hardwareIds.begin(), hardwareIds.end(),
+                       [&](const std::u16string& id) { return ContainsIgnoringCase(list, id); });
+}
+
+} // namespace
+
+DriverInstallation::DriverInstallation(IDeviceSetup& setup, ISystem& system, TDriverInfo info,
+                                       std::vector<std::u16string> hidList,
+                                       std::vector<std::u16string> usbList)
+    : FSetup(setup), FSystem(system), FDriverInfo(std::move(info)),
+      FHidDeviceList(std::move(hidList)), FUsbDeviceList(std::move(usbList)) {}
+
+bool DriverInstallation::HardwareIdsInConfigHidList(
+    const std::vector<std::u16string>& hardwareIds) const {
+    return AnyInList(FHidDeviceList, hardwareIds);
+}
+
+bool DriverInstallation::HardwareIdsInConfigUsbList(
+    const std::vector<std::u16string>& hardwareIds) const {
+    return AnyInList(FUsbDeviceList, hardwareIds);
+}
+
+bool DriverInstallation::IsHIDDeviceExist() {
+    const auto walk = FSetup.WalkHidClassDevices();
+    if (!walk)
+        return false;
+    const auto& devices = walk->Devices();
+    return std::any_of(devices.begin(), devices.end(), [&](const DeviceNode& d) {
+        return HardwareIdsInConfigHidList(d.HardwareIds);
+    });
+}
+
+bool DriverInstallation::ISHIDDeviceExist(const std::u16string& vidPid) {
+    const auto walk = FSetup.WalkHidClassDevices();
+    if (!walk)
+        return false;
+    const auto& devices = walk->Devices();
+    return std::any_of(devices.begin(), devices.end(), [&](const DeviceNode& d) {
+        return ContainsIgnoringCase(d.HardwareIds, vidPid);
+    });
+}
+
+bool DriverInstallation::UsesInstallerTool() {
+    return FDriverInfo.WHQL != 0 &&
+           (FDriverInfo.X32WHQL != 0 || IsWin64(FSystem.GetArchitecture()));
+}
+
+std::vector<std::u16string> DriverInstallation::FilterSlot(const DeviceNode& node) const {
+    return FDriverInfo.UpperFilter == 1 ? node.UpperFilters : node.LowerFilters;
+}
+
+void DriverInstallation::HidInstallDriver(bool install) {
+    const auto walk = FSetup.WalkHidClassDevices();
+    if (!walk)
+        return;
+    const bool tool = UsesInstallerTool();
+    for (std::size_t i = 0; i < walk->Devices().size(); ++i) {
+        const DeviceNode& node = walk->Devices()[i];
+        if (!HardwareIdsInConfigUsbList(node.HardwareIds))
+            continue;
+        const bool installed = ContainsIgnoringCase(FilterSlot(node), FDriverInfo.ServiceName);
+        if (install) {
+            const auto status = installed ? walk->Status(i) : std::nullopt;
+            const bool hasProblem = status && (*status & DN_HAS_PROBLEM_) != 0;
+            if (installed && !hasProblem)
+                continue;
+            if (tool)
+                InstallWithTool(true);
+            else
+                InstallManually(*walk, i);
+        } else if (installed) {
+            if (tool)
+                InstallWithTool(false);
+            else
+                RemoveManually(*walk, i);
+        }
+    }
+}
+
+void DriverInstallation::InstallWithTool(bool install) {
+    const SystemArchitecture architecture = FSystem.GetArchitecture();
+    const bool xp64 = IsWindowsXP64(FSystem.GetOsVersion(), architecture);
+    const char16_t* folderName = !IsWin64(architecture) ? u"DRIVERX86"
+                                 : xp64                 ? u"XP64"
+                                                        : u"DRIVERX64";
+    const auto folder = FSystem.ExecutableFolder() / folderName;
+    std::u16string parameters = (install ? u"/i " : u"/u ") + FDriverInfo.InfFileName;
+    // The XP x64 build of the tool takes no options.
+    if (!xp64)
+        parameters +=
+            install ? u" DRIVER_PACKAGE_SILENT DRIVER_PACKAGE_FORCE"
+                    : u" DRIVER_PACKAGE_SILENT DRIVER_PACKAGE_FORCE DRIVER_PACKAGE_DELETE_FILES";
+    FSetup.RunHiddenAndWait(folder / u"DIFxCmd.exe", parameters, folder);
+}
+
+bool DriverInstallation::InstallManually(IDeviceWalk& walk, std::size_t device) {
+    const bool win64 = IsWin64(FSystem.GetArchitecture());
+    const auto source =
+        FSystem.ExecutableFolder() / (win64 ? u"DRIVERX64" : u"DRIVERX86") / FDriverInfo.FileName;
+    const auto target = FSetup.WindowsFolder() / u"System32" / u"Drivers" / FDriverInfo.FileName;
+    if (!FSetup.CopyOver(source, target))
+        return false;
+    if (!FSetup.InstallKernelService(FDriverInfo.ServiceName, target,
+                                     FDriverInfo.ServiceName + u"_Display",
+                                     FDriverInfo.ServiceName + u"_DisplayChange"))
+        return false;
+    // Our driver joins the filters the device already has; other software's
+    // filters stay in place.
+    auto filters = FilterSlot(walk.Devices()[device]);
+    if (!ContainsIgnoringCase(filters, FDriverInfo.ServiceName))
+        filters.push_back(FDriverInfo.ServiceName);
+    walk.SetFilters(device, FDriverInfo.UpperFilter == 1, filters);
+    walk.Restart(device);
+    return true;
+}
+
+bool DriverInstallation::RemoveManually(IDeviceWalk& walk, std::size_t device) {
+    if (!FSetup.DeleteService(FDriverInfo.ServiceName))
+        return false;
+    // Only our driver leaves the device's filters.
+    auto filters = FilterSlot(walk.Devices()[device]);
+    filters.erase(std::remove_if(filters.begin(), filters.end(),
+                                 [&](const std::u16string& f) {
+                                     return EqualsIgnoreAsciiCase(f, FDriverInfo.ServiceName);
+                                 }),
+                  filters.end());
+    walk.SetFilters(device, FDriverInfo.UpperFilter == 1, filters);
+    walk.Restart(device);
+    return true;
+}
+
+} // namespace zq
