@@ -447,8 +447,8 @@ std::vector<std::int32_t> TDM::GetAllProfilesMacroIndexList() {
     for (TuiProfile* game : FProfileGroup) {
         game->Read(profile.get(), RecordSize<TMouseProfileInfo>());
         // A stored count above the 14 entries walks the 14 there are.
-        const std::int32_t count =
-            std::clamp<std::int32_t>(profile->ConfigInfo.ButtonCount, 0, ButtonFuncCount);
+        const std::int32_t stored = profile->ConfigInfo.ButtonCount;
+        const std::int32_t count = std::clamp<std::int32_t>(stored, 0, ButtonFuncCount);
         for (int button = 0; button < count; ++button) {
             const TBUTTONFUNCINFO& entry = profile->ConfigInfo.ButtonFuncInfo[button];
             if (entry.FunctionType != FunctionTypeMacro)

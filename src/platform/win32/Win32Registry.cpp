@@ -36,7 +36,8 @@ RegistryResult Win32Registry::ReadValue(RegistryRoot root, const std::u16string&
     if (!RootKey(root))
         return RegistryResult::Failed;
     HKEY raw = nullptr;
-    const LONG opened = ::RegOpenKeyExW(RootKey(root), Wide(keyPath).c_str(), 0, KEY_QUERY_VALUE, &raw);
+    const LONG opened =
+        ::RegOpenKeyExW(RootKey(root), Wide(keyPath).c_str(), 0, KEY_QUERY_VALUE, &raw);
     if (opened == ERROR_FILE_NOT_FOUND)
         return RegistryResult::NotFound;
     if (opened != ERROR_SUCCESS)
@@ -46,13 +47,15 @@ RegistryResult Win32Registry::ReadValue(RegistryRoot root, const std::u16string&
     // The value may grow between asking its size and reading it: ask again then.
     for (int attempt = 0; attempt < 4; ++attempt) {
         DWORD type = 0, size = 0;
-        LONG status = ::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, nullptr, &size);
+        LONG status =
+            ::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, nullptr, &size);
         if (status == ERROR_FILE_NOT_FOUND)
             return RegistryResult::NotFound;
         if (status != ERROR_SUCCESS)
             return RegistryResult::Failed;
         std::vector<std::uint8_t> data(size);
-        status = ::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, data.data(), &size);
+        status =
+            ::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, data.data(), &size);
         if (status == ERROR_MORE_DATA)
             continue;
         if (status == ERROR_FILE_NOT_FOUND)
@@ -79,10 +82,25 @@ bool Win32Registry::DeleteValue(RegistryRoot root, const std::u16string& keyPath
     if (!RootKey(root))
         return false;
     HKEY raw = nullptr;
-    if (::RegOpenKeyExW(RootKey(root), Wide(keyPath).c_str(), 0, KEY_SET_VALUE, &raw) != ERROR_SUCCESS)
+    if (::RegOpenKeyExW(RootKey(root), Wide(keyPath).c_str(), 0, KEY_SET_VALUE, &raw) !=
+        ERROR_SUCCESS)
         return false;
     UniqueKey key(raw);
     return ::RegDeleteValueW(key.Get(), Wide(name).c_str()) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::WriteValue(RegistryRoot root, const std::u16string& keyPath,
+                               const std::u16string& name, const RegistryValue& value) {
+    UniqueKey key = CreateKey(root, keyPath, KEY_SET_VALUE);
+    return key && ::RegSetValueExW(key.Get(), Wide(name).c_str(), 0, value.Type, value.Data.data(),
+                                   static_cast<DWORD>(value.Data.size())) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::DeleteKeyTree(RegistryRoot root, const std::u16string& keyPath) {
+    if (!RootKey(root) || keyPath.empty())
+        return false;
+    return ::RegDeleteTreeW(RootKey(root), Wide(keyPath).c_str()) == ERROR_SUCCESS &&
+           ::RegDeleteKeyW(RootKey(root), Wide(keyPath).c_str()) == ERROR_SUCCESS;
 }
 
 } // namespace zq::win32
