@@ -89,4 +89,18 @@ bool Win32Registry::DeleteValue(RegistryRoot root, const std::u16string& keyPath
     return ::RegDeleteValueW(key.Get(), Wide(name).c_str()) == ERROR_SUCCESS;
 }
 
+bool Win32Registry::WriteValue(RegistryRoot root, const std::u16string& keyPath,
+                               const std::u16string& name, const RegistryValue& value) {
+    UniqueKey key = CreateKey(root, keyPath, KEY_SET_VALUE);
+    return key && ::RegSetValueExW(key.Get(), Wide(name).c_str(), 0, value.Type, value.Data.data(),
+                                   static_cast<DWORD>(value.Data.size())) == ERROR_SUCCESS;
+}
+
+bool Win32Registry::DeleteKeyTree(RegistryRoot root, const std::u16string& keyPath) {
+    if (!RootKey(root) || keyPath.empty())
+        return false;
+    return ::RegDeleteTreeW(RootKey(root), Wide(keyPath).c_str()) == ERROR_SUCCESS &&
+           ::RegDeleteKeyW(RootKey(root), Wide(keyPath).c_str()) == ERROR_SUCCESS;
+}
+
 } // namespace zq::win32

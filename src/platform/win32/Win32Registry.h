@@ -14,6 +14,12 @@ public:
                      std::span<const std::uint8_t> data) override;
     bool DeleteValue(RegistryRoot root, const std::u16string& keyPath,
                      const std::u16string& name) override;
+
+    // For tests and tools: a value of any type, and a key removed with everything
+    // below it.
+    bool WriteValue(RegistryRoot root, const std::u16string& keyPath, const std::u16string& name,
+                    const RegistryValue& value);
+    bool DeleteKeyTree(RegistryRoot root, const std::u16string& keyPath);
 };
 
 } // namespace zq::win32
