@@ -8,7 +8,7 @@ namespace {
 
 INSTANTIATE_TEST_SUITE_P(PortableReader, IniReaderCases, ::testing::Values(IniReaderFactory([] {
                              return std::unique_ptr<IIniReader>(std::make_unique<PortableIniReader>());
-                         }),
+                         })),
                          [](const auto&) { return std::string("Portable"); });
 
 TEST(ParseIniInteger, DecimalHexAndEverythingElse) {
