@@ -5,6 +5,7 @@
 
 #include "platform/Desktop.h"
 #include "platform/IniFile.h"
+#include "platform/Locales.h"
 #include "platform/MessageLoop.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
@@ -17,6 +18,7 @@ struct Platform {
     ISystem& System;
     IIniReader& Ini;
     IRegistry& Registry;
+    ILocales& Locales;
 };
 
 } // namespace zq

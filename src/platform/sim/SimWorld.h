@@ -2,6 +2,7 @@
 // The whole simulated world in one object: the loop and its virtual clock, the
 // log of outside effects, and a simulated stand-in for every service.
 
+#include "platform/FixedLocales.h"
 #include "platform/Platform.h"
 #include "platform/PortableIni.h"
 #include "platform/sim/SimDesktop.h"
@@ -28,6 +29,7 @@ public:
     SimSystem System;
     PortableIniReader Ini;
     SimRegistry Registry;
+    FixedLocales Locales;
 
 private:
     zq::Platform FPlatform;

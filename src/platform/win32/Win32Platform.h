@@ -4,6 +4,7 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32Ini.h"
+#include "platform/win32/Win32Locales.h"
 #include "platform/win32/Win32Loop.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32System.h"
@@ -12,7 +13,7 @@ namespace zq::win32 {
 
 class Win32Platform {
 public:
-    Win32Platform() : FPlatform{Loop, Desktop, System, Ini, Registry} {}
+    Win32Platform() : FPlatform{Loop, Desktop, System, Ini, Registry, Locales} {}
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -23,6 +24,7 @@ public:
     Win32System System;
     Win32IniReader Ini;
     Win32Registry Registry;
+    Win32Locales Locales;
 
 private:
     zq::Platform FPlatform;
