@@ -16,8 +16,10 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 void AppendInt32(Bytes& bytes, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i)
-        bytes.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
+    const std::uint8_t little[] = {
+        static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+        static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    bytes.insert(bytes.end(), std::begin(little), std::end(little));
 }
 
 void AppendUnits(Bytes& bytes, std::u16string_view units) {
