@@ -8,6 +8,7 @@
 #include <exception>
 #include <iterator>
 #include <optional>
+#include <utility>
 
 namespace zq::win32 {
 
@@ -244,8 +245,14 @@ Win32LanguageEditorWindow::~Win32LanguageEditorWindow() {
     for (const auto& component : FEditor.Form().Components())
         component->OnTextChanged = nullptr;
     FEditor.Form().OnTextChanged = nullptr;
-    if (FWindow)
+    // The windows go while every member is still there: an open cell edit is
+    // dropped, not committed, and the window procedure no longer reaches us.
+    if (const HWND edit = std::exchange(FCellEdit, nullptr))
+        ::DestroyWindow(edit);
+    if (FWindow) {
         ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, 0);
+        FWindow.Reset();
+    }
 }
 
 HWND Win32LanguageEditorWindow::AddControl(std::u16string_view name, const wchar_t* windowClass,
