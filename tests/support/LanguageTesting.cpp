@@ -6,13 +6,13 @@
 namespace zq::test {
 
 TLanguageTable MakeTable(std::initializer_list<std::u16string> originals,
-                         std::initializer_list<LanguageSpec> languages) {
+                         std::initializer_list<TestLanguage> languages) {
     TLanguageTable table;
     for (const auto& text : originals)
         table.Originals().Add(text);
-    for (const auto& spec : languages) {
-        TLanguage language{spec.ShortID, {}};
-        for (const auto& [source, translation] : spec.Translations)
+    for (const auto& wanted : languages) {
+        TLanguage language{wanted.ShortID, {}};
+        for (const auto& [source, translation] : wanted.Translations)
             language.Translations.SetValue(source, translation);
         table.Languages().push_back(std::move(language));
     }

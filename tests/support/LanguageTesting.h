@@ -23,14 +23,14 @@ public:
     CleanTranslator& operator=(const CleanTranslator&) = delete;
 };
 
-struct LanguageSpec {
+struct TestLanguage {
     std::u16string ShortID;
     std::vector<std::pair<std::u16string, std::u16string>> Translations;
 };
 
 // A table of these source texts and languages.
 TLanguageTable MakeTable(std::initializer_list<std::u16string> originals,
-                         std::initializer_list<LanguageSpec> languages = {});
+                         std::initializer_list<TestLanguage> languages = {});
 std::vector<std::uint8_t> TableBytes(const TLanguageTable& table);
 // Writes the table as "ui.local" into the folder.
 std::filesystem::path WriteLanguageFile(const std::filesystem::path& folder,
