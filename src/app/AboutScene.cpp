@@ -59,7 +59,7 @@ Scene BuildAboutScene(const std::u16string& webAddress,
     scene.Items.push_back(
         Text("Label4", 20, 111, 405, 26, translate(u"Software Update Website:"), 16, true));
     // The address itself is not translated.
-    scene.Items.push_back(Text("TextWeb", 18, 142, 301, 26, webAddress, 13, false));
+    scene.Items.push_back(Text(AboutWebAddressText, 18, 142, 301, 26, webAddress, 13, false));
 
     SceneItem web = Text(AboutWebButton, 25, 182, 77, 31, u"", 13, false);
     web.Kind = SceneItemKind::Button;

@@ -15,6 +15,8 @@ inline constexpr int AboutHeight = 400;
 // Names of the elements that act on a click.
 inline constexpr char AboutOkButton[] = "BtnOK";
 inline constexpr char AboutWebButton[] = "BtnGoWeb";
+// The element showing the web address, which is data and not translated.
+inline constexpr char AboutWebAddressText[] = "TextWeb";
 
 // translate maps each shown text to the current language.
 Scene BuildAboutScene(const std::u16string& webAddress,

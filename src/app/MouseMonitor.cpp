@@ -3,6 +3,8 @@
 #include "app/AboutScene.h"
 #include "app/Messages.h"
 #include "app/Mixer.h"
+#include "language/EmbeddedTables.h"
+#include "language/Translator.h"
 
 namespace zq {
 
@@ -14,8 +16,11 @@ std::filesystem::path TrayIconFile() {
 }
 } // namespace
 
-MouseMonitor::MouseMonitor(Platform& platform, std::u16string webAddress)
+MouseMonitor::MouseMonitor(Platform& platform, std::u16string webAddress,
+                           StoredLanguageIndex storedLanguage)
     : FPlatform(platform), FWebAddress(std::move(webAddress)),
+      FStoredLanguage(std::move(storedLanguage)),
+      FDesign(MonitorClassName, u"ZQMONMAIN", TTranslatableComponent::Kind::Form),
       TimerDeviceArrial(platform.Loop, 1500, false),
       TimerToSetCurrentCpi(platform.Loop, 100, false) {
     WindowOptions options;
@@ -47,8 +52,17 @@ MouseMonitor::MouseMonitor(Platform& platform, std::u16string webAddress)
         }
     };
 
+    DescribeDesign();
+    uiLanguage1 = std::make_unique<TuiLanguage>(FPlatform, &FDesign, MonitorLanguageTable());
+
     TimerDeviceArrial.OnTimer = [this] { TimerDeviceArrialTimer(); };
     TimerToSetCurrentCpi.OnTimer = [this] { TimerToSetCurrentCpiTimer(); };
+
+    // The scene shows its source texts' translations itself; the address is data.
+    vgScene1 = std::make_unique<TTranslatedScene>(
+        BuildAboutScene(FWebAddress, [](const std::u16string& text) { return text; }),
+        std::vector<std::string>{AboutWebAddressText});
+    vgScene1->OnChanged = [this] { ShowAboutScene(); };
 
     FormCreate();
 }
@@ -84,18 +98,40 @@ void MouseMonitor::LoadTrayIcon() {
 }
 
 std::u16string MouseMonitor::Translate(const std::u16string& text) const {
-    return text;
+    return zq::Translate(text);
+}
+
+void MouseMonitor::DescribeDesign() {
+    // The window's caption is its title; the menu entries are captioned by
+    // ApplyLanguage, and the scene translates itself.
+    FDesign.BindText(
+        u"Caption", [this] { return FWindow->Title(); },
+        [this](const std::u16string& title) { FWindow->SetTitle(title); });
+    TTranslatableComponent& menu = FDesign.Add(u"TPopupMenu", u"MyPopupMenu");
+    menu.Add(u"TMenuItem", u"Config1").SetText(u"Caption", u"Config");
+    menu.Add(u"TMenuItem", u"About1").SetText(u"Caption", u"About");
+    menu.Add(u"TMenuItem", u"Exit1").SetText(u"Caption", u"Exit");
+    FDesign.Add(u"TvgScene", u"vgScene1", TTranslatableComponent::Kind::Scene);
 }
 
 void MouseMonitor::ApplyLanguage() {
+    // The language chosen in the configuration program, unless it is current already.
+    if (FStoredLanguage) {
+        const int current = uiLanguage1->GetLanguageIndexByShortID(uiLanguage1->Lang());
+        const int stored = FStoredLanguage();
+        if (current != stored)
+            uiLanguage1->SetLang(uiLanguage1->GetLanguageShortIDByIndex(stored));
+    }
     TrayIcon1->SetMenuCaption(Config1, Translate(u"Config"));
     TrayIcon1->SetMenuCaption(About1, Translate(u"About"));
     TrayIcon1->SetMenuCaption(Exit1, Translate(u"Exit"));
     TrayIcon1->SetHint(Translate(TrayHint));
     FWindow->SetTitle(Translate(ApplicationTitle));
-    FWindow->SetScene(
-        BuildAboutScene(FWebAddress, [this](const std::u16string& t) { return Translate(t); }),
-        [this](const std::string& name) { OnSceneClick(name); });
+    ShowAboutScene();
+}
+
+void MouseMonitor::ShowAboutScene() {
+    FWindow->SetScene(vgScene1->Current(), [this](const std::string& name) { OnSceneClick(name); });
 }
 
 void MouseMonitor::OnSceneClick(const std::string& name) {

@@ -6,22 +6,32 @@
 // program sends. Its content, when shown, is the About window.
 
 #include "platform/Audio.h"
+#include "language/TranslatableComponent.h"
+#include "language/TranslatedScene.h"
+#include "language/TuiLanguage.h"
 #include "platform/Desktop.h"
 #include "platform/Platform.h"
 #include "platform/Timer.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 namespace zq {
 
+// Reads the language the user chose in the configuration program: its position in
+// the language list (CurrentLanguage of the settings across profiles).
+using StoredLanguageIndex = std::function<std::uint8_t()>;
+
 class MouseMonitor {
 public:
     // Creates the window and its components, then runs FormCreate.
-    // webAddress is the vendor's site shown in the About window.
-    MouseMonitor(Platform& platform, std::u16string webAddress);
+    // webAddress is the vendor's site shown in the About window. Without a stored
+    // language the language stays as the language component chose it.
+    MouseMonitor(Platform& platform, std::u16string webAddress,
+                 StoredLanguageIndex storedLanguage = {});
     // Runs FormDestroy (unless it has run) and releases the components.
     ~MouseMonitor();
     MouseMonitor(const MouseMonitor&) = delete;
@@ -60,6 +70,8 @@ private:
     void OpenConfigProgram();
     void ShutdownDevices();
     std::u16string Translate(const std::u16string& text) const;
+    void DescribeDesign();
+    void ShowAboutScene();
     void OnSceneClick(const std::string& name);
 
     // Work of the device, driver and audio components, run from the points the
@@ -73,12 +85,18 @@ private:
 
     Platform& FPlatform;
     std::u16string FWebAddress;
+    StoredLanguageIndex FStoredLanguage;
+    // The window's texts as the language component walks them.
+    TTranslatableComponent FDesign;
     std::unique_ptr<IWindow> FWindow;
     std::unique_ptr<ITrayIcon> TrayIcon1;
+    std::unique_ptr<TuiLanguage> uiLanguage1;
     Timer TimerDeviceArrial;
     Timer TimerToSetCurrentCpi;
     // The capture endpoint, opened once and kept (empty until it could be opened).
     std::unique_ptr<ICaptureEndpoint> FEndpoint;
+    // The About window's content, following the current language.
+    std::unique_ptr<TTranslatedScene> vgScene1;
     std::int32_t FCurrentcpiindex = 0;
     bool FDestroyed = false;
 };

@@ -8,6 +8,7 @@
 #include "platform/DeviceSetup.h"
 #include "platform/DriverControl.h"
 #include "platform/IniFile.h"
+#include "platform/Locales.h"
 #include "platform/MessageLoop.h"
 #include "platform/Registry.h"
 #include "platform/System.h"
@@ -23,6 +24,7 @@ struct Platform {
     IAudio& Audio;
     IDriverControl& Driver;
     IDeviceSetup& Setup;
+    ILocales& Locales;
 };
 
 } // namespace zq

@@ -5,6 +5,7 @@ namespace zq::sim {
 SimWorld::SimWorld(std::filesystem::path executableFolder)
     : Log([this] { return Loop.NowMs(); }), Desktop(Loop, Log),
       System(Log, std::move(executableFolder)), Microphone(Log), Driver(Log),
-      Setup(Log), FPlatform{Loop, Desktop, System, Ini, Registry, Microphone, Driver, Setup} {}
+      Setup(Log), FPlatform{Loop,       Desktop, System, Ini,    Registry,
+                            Microphone, Driver,  Setup,  Locales} {}
 
 } // namespace zq::sim

@@ -2,6 +2,7 @@
 // The whole simulated world in one object: the loop and its virtual clock, the
 // log of outside effects, and a simulated stand-in for every service.
 
+#include "platform/FixedLocales.h"
 #include "platform/Platform.h"
 #include "platform/PortableIni.h"
 #include "platform/sim/SimDesktop.h"
@@ -34,6 +35,7 @@ public:
     SimMicrophone Microphone;
     RecordingDriver Driver;
     SimDeviceSetup Setup;
+    FixedLocales Locales;
 
 private:
     zq::Platform FPlatform;

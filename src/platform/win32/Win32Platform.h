@@ -7,6 +7,7 @@
 #include "platform/win32/Win32DeviceSetup.h"
 #include "platform/win32/Win32DriverControl.h"
 #include "platform/win32/Win32Ini.h"
+#include "platform/win32/Win32Locales.h"
 #include "platform/win32/Win32Loop.h"
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32System.h"
@@ -15,7 +16,8 @@ namespace zq::win32 {
 
 class Win32Platform {
 public:
-    Win32Platform() : FPlatform{Loop, Desktop, System, Ini, Registry, Audio, Driver, Setup} {}
+    Win32Platform()
+        : FPlatform{Loop, Desktop, System, Ini, Registry, Audio, Driver, Setup, Locales} {}
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -29,6 +31,7 @@ public:
     Win32Audio Audio;
     Win32DriverControl Driver;
     Win32DeviceSetup Setup;
+    Win32Locales Locales;
 
 private:
     zq::Platform FPlatform;

@@ -1,0 +1,287 @@
+# Turns a readable translation table (UTF-8 text) into the C++ source of its
+# table stream, the bytes that "ui.local" files hold too. Run as a script:
+#
+#   cmake -DINPUT=<table.txt> -DOUTPUT=<file.cpp> -DFUNCTION=<name> -P GenerateLanguageTable.cmake
+#
+# The table file:
+#   # a comment (a line beginning with "#")
+#   [texts]             the source texts, one per line, taken as they stand
+#   [language CH]       a language by its short ID; its lines read source=translation
+# Blank lines are ignored. Leading and trailing spaces belong to the text.
+#
+# CMake has no text encodings, so the script works on the bytes in hexadecimal:
+# each text becomes a string of four-digit UTF-16 code units, which also sort in
+# code-unit order as plain strings, the order the program keeps its lists in.
+
+cmake_minimum_required(VERSION 3.25)
+
+foreach(var INPUT OUTPUT FUNCTION)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "GenerateLanguageTable: ${var} is not set")
+  endif()
+endforeach()
+
+function(table_error lineno text)
+  message(FATAL_ERROR "${INPUT}:${lineno}: ${text}")
+endfunction()
+
+# Appends one code point to units (UTF-16, four lower-case hex digits per unit).
+macro(append_code_point cp)
+  if(${cp} LESS 65536)
+    math(EXPR _digits "${cp}" OUTPUT_FORMAT HEXADECIMAL)
+    string(SUBSTRING "${_digits}" 2 -1 _digits)
+    string(PREPEND _digits "000")
+    string(LENGTH "${_digits}" _length)
+    math(EXPR _start "${_length} - 4")
+    string(SUBSTRING "${_digits}" ${_start} 4 _digits)
+    string(TOLOWER "${_digits}" _digits)
+    string(APPEND units "${_digits}")
+  else()
+    math(EXPR _high "0xD800 + ((${cp} - 0x10000) >> 10)")
+    math(EXPR _low "0xDC00 + ((${cp} - 0x10000) & 0x3FF)")
+    append_code_point(${_high})
+    append_code_point(${_low})
+  endif()
+endmacro()
+
+# Decodes a line of UTF-8 (hex bytes) into UTF-16 units; equals receives the
+# position (in units) of the first "=", or -1.
+function(decode_line hex lineno out_units out_equals)
+  string(REGEX MATCHALL ".." bytes "${hex}")
+  set(units "")
+  set(count 0)
+  set(equals -1)
+  set(need 0)
+  foreach(b IN LISTS bytes)
+    math(EXPR v "0x${b}")
+    if(need GREATER 0)
+      if(v LESS 128 OR v GREATER 191)
+        table_error(${lineno} "not valid UTF-8")
+      endif()
+      math(EXPR cp "(${cp} << 6) | (${v} & 63)")
+      math(EXPR need "${need} - 1")
+      if(need GREATER 0)
+        continue()
+      endif()
+      if(cp LESS min OR cp GREATER 1114111 OR (cp GREATER 55295 AND cp LESS 57344))
+        table_error(${lineno} "not valid UTF-8")
+      endif()
+    elseif(v LESS 128)
+      set(cp ${v})
+    elseif(v GREATER_EQUAL 194 AND v LESS_EQUAL 223)
+      math(EXPR cp "${v} & 31")
+      set(need 1)
+      set(min 128)
+      continue()
+    elseif(v GREATER_EQUAL 224 AND v LESS_EQUAL 239)
+      math(EXPR cp "${v} & 15")
+      set(need 2)
+      set(min 2048)
+      continue()
+    elseif(v GREATER_EQUAL 240 AND v LESS_EQUAL 244)
+      math(EXPR cp "${v} & 7")
+      set(need 3)
+      set(min 65536)
+      continue()
+    else()
+      table_error(${lineno} "not valid UTF-8")
+    endif()
+    if(cp LESS 32)
+      table_error(${lineno} "control characters do not belong in a text")
+    endif()
+    if(cp EQUAL 61 AND equals EQUAL -1)
+      set(equals ${count})
+    endif()
+    append_code_point(${cp})
+    string(LENGTH "${units}" _length)
+    math(EXPR count "${_length} / 4")
+  endforeach()
+  if(need GREATER 0)
+    table_error(${lineno} "not valid UTF-8")
+  endif()
+  set(${out_units} "${units}" PARENT_SCOPE)
+  set(${out_equals} ${equals} PARENT_SCOPE)
+endfunction()
+
+# Appends a 32-bit little-endian count to the byte list "stream".
+macro(append_count n)
+  foreach(_shift 0 8 16 24)
+    math(EXPR _byte "(${n} >> ${_shift}) & 255" OUTPUT_FORMAT HEXADECIMAL)
+    list(APPEND stream "${_byte}")
+  endforeach()
+endmacro()
+
+# Appends a text (UTF-16 units in hex) with its count to "stream".
+macro(append_text text_units)
+  string(LENGTH "${text_units}" _length)
+  math(EXPR _count "${_length} / 4")
+  append_count(${_count})
+  string(REGEX MATCHALL "...." _units "${text_units}")
+  foreach(_unit IN LISTS _units)
+    string(SUBSTRING "${_unit}" 2 2 _lowbyte)
+    string(SUBSTRING "${_unit}" 0 2 _highbyte)
+    list(APPEND stream "0x${_lowbyte}" "0x${_highbyte}")
+  endforeach()
+endmacro()
+
+# The lines of a sorted list, each ended by CR LF.
+function(join_lines out)
+  set(text "")
+  foreach(line IN LISTS ARGN)
+    string(APPEND text "${line}000d000a")
+  endforeach()
+  set(${out} "${text}" PARENT_SCOPE)
+endfunction()
+
+# Read the file as hex bytes and split it into lines.
+file(READ "${INPUT}" hex HEX)
+string(TOLOWER "${hex}" hex)
+if(hex MATCHES "^efbbbf")
+  string(SUBSTRING "${hex}" 6 -1 hex)
+endif()
+string(REGEX MATCHALL ".." all_bytes "${hex}")
+set(lines "")
+set(line "")
+foreach(b IN LISTS all_bytes)
+  if(b STREQUAL "0a")
+    list(APPEND lines "x${line}") # the x keeps empty lines as list entries
+    set(line "")
+  elseif(NOT b STREQUAL "0d")
+    string(APPEND line "${b}")
+  endif()
+endforeach()
+list(APPEND lines "x${line}")
+
+set(section "")
+set(texts "")
+set(language_ids "")
+set(language_count 0)
+set(lineno 0)
+foreach(entry IN LISTS lines)
+  math(EXPR lineno "${lineno} + 1")
+  string(SUBSTRING "${entry}" 1 -1 line)
+  if(line STREQUAL "" OR line MATCHES "^23") # blank, or "#"
+    continue()
+  endif()
+  if(line STREQUAL "5b74657874735d") # "[texts]"
+    set(section texts)
+  elseif(line MATCHES "^5b6c616e677561676520(.+)5d$") # "[language " ID "]"
+    decode_line("${CMAKE_MATCH_1}" ${lineno} id equals)
+    if(NOT equals EQUAL -1)
+      table_error(${lineno} "a short ID cannot hold \"=\"")
+    endif()
+    foreach(known IN LISTS language_ids)
+      string(TOLOWER "${known}" a)
+      string(TOLOWER "${id}" b)
+      if(a STREQUAL b)
+        table_error(${lineno} "the language is there already")
+      endif()
+    endforeach()
+    list(APPEND language_ids "${id}")
+    set(section "language_${language_count}")
+    set(${section}_lines "")
+    set(${section}_sources "")
+    set(${section}_lines_at "")
+    math(EXPR language_count "${language_count} + 1")
+  elseif(line MATCHES "^5b")
+    table_error(${lineno} "unknown section")
+  elseif(section STREQUAL "")
+    table_error(${lineno} "a text before the first section")
+  else()
+    decode_line("${line}" ${lineno} units equals)
+    if(section STREQUAL "texts")
+      if(NOT equals EQUAL -1)
+        table_error(${lineno} "a source text cannot hold \"=\"")
+      endif()
+      list(FIND texts "${units}" found)
+      if(NOT found EQUAL -1)
+        table_error(${lineno} "the text is there already")
+      endif()
+      list(APPEND texts "${units}")
+    else()
+      if(equals LESS 1)
+        table_error(${lineno} "a translation reads source=translation")
+      endif()
+      math(EXPR source_length "${equals} * 4")
+      string(SUBSTRING "${units}" 0 ${source_length} source)
+      list(FIND ${section}_sources "${source}" found)
+      if(NOT found EQUAL -1)
+        table_error(${lineno} "the text is translated there already")
+      endif()
+      list(APPEND ${section}_sources "${source}")
+      list(APPEND ${section}_lines "${units}")
+      list(APPEND ${section}_lines_at "${lineno}")
+    endif()
+  endif()
+endforeach()
+
+# Every translated text must be one of the source texts: a typo would otherwise
+# leave a translation that nothing ever asks for.
+math(EXPR last_language "${language_count} - 1")
+if(language_count GREATER 0)
+  foreach(i RANGE ${last_language})
+    set(k 0)
+    foreach(source IN LISTS language_${i}_sources)
+      list(FIND texts "${source}" found)
+      if(found EQUAL -1)
+        list(GET language_${i}_lines_at ${k} at)
+        table_error(${at} "the text is not among the [texts]")
+      endif()
+      math(EXPR k "${k} + 1")
+    endforeach()
+  endforeach()
+endif()
+
+set(stream "")
+list(SORT texts)
+join_lines(originals ${texts})
+append_text("${originals}")
+append_count(${language_count})
+if(language_count GREATER 0)
+  foreach(i RANGE ${last_language})
+    list(GET language_ids ${i} id)
+    append_text("${id}")
+    set(translations ${language_${i}_lines})
+    list(SORT translations)
+    join_lines(translation_text ${translations})
+    append_text("${translation_text}")
+  endforeach()
+endif()
+
+# The C++ source.
+list(LENGTH stream size)
+set(body "")
+set(column 0)
+foreach(byte IN LISTS stream)
+  string(LENGTH "${byte}" _length)
+  if(_length EQUAL 3) # 0xN
+    string(REPLACE "0x" "0x0" byte "${byte}")
+  endif()
+  string(APPEND body "${byte},")
+  math(EXPR column "${column} + 1")
+  if(column EQUAL 16)
+    string(APPEND body "\n    ")
+    set(column 0)
+  else()
+    string(APPEND body " ")
+  endif()
+endforeach()
+get_filename_component(input_name "${INPUT}" NAME)
+file(WRITE "${OUTPUT}.tmp"
+"// Generated from ${input_name} by cmake/GenerateLanguageTable.cmake; do not edit.
+#include \"language/EmbeddedTables.h\"
+
+namespace zq {
+
+namespace {
+const std::uint8_t Bytes[${size}] = {
+    ${body}
+};
+} // namespace
+
+std::span<const std::uint8_t> ${FUNCTION}() { return Bytes; }
+
+} // namespace zq
+")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.tmp")

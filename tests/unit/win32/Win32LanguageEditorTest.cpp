@@ -1,0 +1,99 @@
+// The language editor's window, driven as a user would and read back through
+// its controls.
+#include "platform/win32/Win32LanguageEditor.h"
+#include "language/LanguageEditor.h"
+#include "platform/win32/Win32Platform.h"
+#include "support/LanguageTesting.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace zq::test {
+namespace {
+
+// The Windows services, with the program's folder in a folder of the test's own.
+class FolderSystem : public win32::Win32System {
+public:
+    explicit FolderSystem(std::filesystem::path folder) : FFolder(std::move(folder)) {}
+    std::filesystem::path ExecutableFolder() override { return FFolder; }
+
+private:
+    std::filesystem::path FFolder;
+};
+
+class Win32LanguageEditorTest : public ::testing::Test {
+protected:
+    Platform& Services() { return FServices; }
+
+    CleanTranslator FClean;
+    TempFolder FFolder;
+    win32::Win32Platform FPlatform;
+    FolderSystem FSystem{FFolder.WithSeparator()};
+    Platform FServices{FPlatform.Loop, FPlatform.Desktop,  FSystem,
+                       FPlatform.Ini,  FPlatform.Registry, FPlatform.Locales};
+    std::filesystem::path FFile = FFolder.Path() / "ui.local";
+};
+
+TEST_F(Win32LanguageEditorTest, ShowsTheTabsAndGridOfTheFileBesideTheProgram) {
+    WriteLanguageFile(FFile.parent_path(),
+                      MakeTable({u"Exit", u"OK"}, {{u"0804", {{u"OK", u"确定"}}}, {u"CH", {}}}));
+    TLanguageEditor editor(Services());
+    win32::Win32LanguageEditorWindow window(editor);
+    ASSERT_TRUE(window.IsOpen());
+    EXPECT_FALSE(window.ControlText(u"BtnAddLanguage").empty());
+    EXPECT_EQ(window.ControlText(u"BtnAddLanguage"), editor.Caption(u"BtnAddLanguage"));
+    EXPECT_EQ(window.ControlText(u"LanguageEditorForm"), editor.Caption(u"LanguageEditorForm"));
+
+    ASSERT_EQ(window.TabCount(), 1);
+    EXPECT_EQ(window.TabText(0), editor.Tabs()[0].Text);
+    EXPECT_EQ(window.GridRowCount(), 2 + static_cast<int>(TLanguageEditor::SpareRowsAtOpening));
+    EXPECT_EQ(window.GridCell(0, 0), u"Exit");
+    EXPECT_EQ(window.GridCell(0, 1), u"Exit");
+    EXPECT_EQ(window.GridCell(1, 1), u"确定");
+    EXPECT_EQ(window.GridCell(2, 0), u"");
+
+    // Delete the language, then save: the file keeps the texts and no language.
+    window.Click(u"BtnDelet");
+    EXPECT_EQ(window.TabCount(), 0);
+    EXPECT_EQ(window.GridRowCount(), 0);
+    window.Click(u"sbtnsavelanguagetofile");
+    EXPECT_TRUE(window.IsOpen()); // opened on its own, it stays open
+    TLanguageTable saved;
+    ASSERT_TRUE(saved.LoadFromFile(FFile));
+    EXPECT_EQ(saved, MakeTable({u"Exit", u"OK"}));
+}
+
+TEST_F(Win32LanguageEditorTest, PagingShowsEightTabsAtATime) {
+    TLanguageTable table = MakeTable({u"OK"});
+    for (const auto& locale : FPlatform.Locales.SupportedLocales()) {
+        table.Languages().push_back({locale.LanguageId, {}});
+        if (table.Languages().size() == 10)
+            break;
+    }
+    ASSERT_EQ(table.Languages().size(), 10u);
+    WriteLanguageFile(FFile.parent_path(), table);
+    TLanguageEditor editor(Services());
+    win32::Win32LanguageEditorWindow window(editor);
+    EXPECT_EQ(window.TabCount(), 8);
+    EXPECT_EQ(window.TabText(0), editor.Tabs()[0].Text);
+    window.Click(u"BtnNextPage");
+    window.Click(u"BtnNextPage");
+    window.Click(u"BtnNextPage");
+    EXPECT_EQ(window.TabCount(), 8);
+    EXPECT_EQ(window.TabText(0), editor.Tabs()[2].Text);
+    EXPECT_EQ(window.TabText(7), editor.Tabs()[9].Text);
+}
+
+TEST_F(Win32LanguageEditorTest, SavingWithAComponentClosesTheWindow) {
+    TuiLanguage component(Services(), nullptr);
+    TLanguageEditor editor(Services(), &component);
+    win32::Win32LanguageEditorWindow window(editor);
+    window.Click(u"sbtnsavelanguagetofile");
+    EXPECT_FALSE(window.IsOpen());
+    EXPECT_TRUE(std::filesystem::exists(FFile));
+}
+
+} // namespace
+} // namespace zq::test
