@@ -31,8 +31,9 @@ protected:
     TempFolder FFolder;
     win32::Win32Platform FPlatform;
     FolderSystem FSystem{FFolder.WithSeparator()};
-    Platform FServices{FPlatform.Loop, FPlatform.Desktop,  FSystem,
-                       FPlatform.Ini,  FPlatform.Registry, FPlatform.Locales};
+    Platform FServices{FPlatform.Loop,   FPlatform.Desktop,  FSystem,
+                       FPlatform.Ini,    FPlatform.Registry, FPlatform.Audio,
+                       FPlatform.Driver, FPlatform.Setup,    FPlatform.Locales};
     std::filesystem::path FFile = FFolder.Path() / "ui.local";
 };
 
