@@ -6,8 +6,9 @@ namespace zq::test {
 namespace {
 
 INSTANTIATE_TEST_SUITE_P(Win32Reader, IniReaderCases, ::testing::Values(IniReaderFactory([] {
-                             return std::unique_ptr<IIniReader>(std::make_unique<win32::Win32IniReader>());
-                         }),
+                             return std::unique_ptr<IIniReader>(
+                                 std::make_unique<win32::Win32IniReader>());
+                         })),
                          [](const auto&) { return std::string("Win32"); });
 
 } // namespace
