@@ -4,6 +4,8 @@
 // the simulator build the simulated one.
 
 #include "platform/Desktop.h"
+#include "platform/DeviceNotifications.h"
+#include "platform/HidBus.h"
 #include "platform/IniFile.h"
 #include "platform/MessageLoop.h"
 #include "platform/Registry.h"
@@ -17,6 +19,8 @@ struct Platform {
     ISystem& System;
     IIniReader& Ini;
     IRegistry& Registry;
+    IHidBus& Hid;
+    IDeviceNotifications& DeviceNotifications;
 };
 
 } // namespace zq

@@ -5,8 +5,11 @@
 #include "platform/Platform.h"
 #include "platform/PortableIni.h"
 #include "platform/sim/SimDesktop.h"
+#include "platform/sim/SimDeviceNotifications.h"
+#include "platform/sim/SimHidBus.h"
 #include "platform/sim/SimLog.h"
 #include "platform/sim/SimLoop.h"
+#include "platform/sim/SimMouse.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimSystem.h"
 
@@ -28,6 +31,9 @@ public:
     SimSystem System;
     PortableIniReader Ini;
     SimRegistry Registry;
+    // The HID bus starts empty: tests and the simulator add their mice.
+    SimHidBus Hid;
+    SimDeviceNotifications DeviceNotifications;
 
 private:
     zq::Platform FPlatform;
