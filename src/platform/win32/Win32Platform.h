@@ -3,6 +3,8 @@
 
 #include "platform/Platform.h"
 #include "platform/win32/Win32Desktop.h"
+#include "platform/win32/Win32DeviceNotifications.h"
+#include "platform/win32/Win32HidBus.h"
 #include "platform/win32/Win32Ini.h"
 #include "platform/win32/Win32Loop.h"
 #include "platform/win32/Win32Registry.h"
@@ -12,7 +14,7 @@ namespace zq::win32 {
 
 class Win32Platform {
 public:
-    Win32Platform() : FPlatform{Loop, Desktop, System, Ini, Registry} {}
+    Win32Platform() : FPlatform{Loop, Desktop, System, Ini, Registry, Hid, DeviceNotifications} {}
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -23,6 +25,8 @@ public:
     Win32System System;
     Win32IniReader Ini;
     Win32Registry Registry;
+    Win32HidBus Hid;
+    Win32DeviceNotifications DeviceNotifications;
 
 private:
     zq::Platform FPlatform;
