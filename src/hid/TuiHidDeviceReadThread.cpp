@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <stdexcept>
 
 namespace zq {
 
@@ -95,8 +96,10 @@ void TuiHidDeviceReadThread::Deliver() {
     if (FHIDData.FastOnData()) {
         try {
             DeliverReport();
+        } catch (const std::exception& e) {
+            ReportHandlerError(e.what());
         } catch (...) {
-            ReportHandlerError(std::current_exception());
+            ReportHandlerError("unknown error");
         }
         return;
     }
@@ -146,13 +149,17 @@ void TuiHidDeviceReadThread::DeviceNotConnected() {
         return;
     try {
         FHIDData.OnDeviceNotConnected(FDeviceID, FDevicePath);
+    } catch (const std::exception& e) {
+        ReportHandlerError(e.what());
     } catch (...) {
-        ReportHandlerError(std::current_exception());
+        ReportHandlerError("unknown error");
     }
 }
 
-void TuiHidDeviceReadThread::ReportHandlerError(std::exception_ptr error) {
-    FHIDData.FPlatform.Loop.Post([error] { std::rethrow_exception(error); });
+void TuiHidDeviceReadThread::ReportHandlerError(std::string what) {
+    // The error is raised anew on the main thread: the error object itself
+    // stays with the thread that made it.
+    FHIDData.FPlatform.Loop.Post([what = std::move(what)] { throw std::runtime_error(what); });
 }
 
 } // namespace zq

@@ -45,7 +45,7 @@ private:
     std::uint32_t ParseButtonUsages();
     void DeviceNotConnected();
     // Hands an error of a handler that ran on this thread to the main loop.
-    void ReportHandlerError(std::exception_ptr error);
+    void ReportHandlerError(std::string what);
 
     TuiHIDData& FHIDData;
     const std::u16string FDeviceID;
