@@ -134,8 +134,9 @@ std::uint32_t QueryDevice(TuiHIDData& hid, std::span<std::uint8_t> destination,
     command.Header[5] = command.Header[6] = command.Header[7] = 0xFA;
     const std::uint32_t r = QueryDeviceCommand(hid, command);
     if (r == 0)
-        std::memcpy(destination.data(), command.Payload,
-                    std::min<std::size_t>({length, destination.size(), sizeof(command.Payload)}));
+        std::copy_n(command.Payload,
+                    std::min<std::size_t>({length, destination.size(), sizeof(command.Payload)}),
+                    destination.begin());
     return r;
 }
 

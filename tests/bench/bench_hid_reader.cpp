@@ -1,5 +1,5 @@
 // The input-report reader against a reference reader that waits the way the
-// first design did: an alertable 1 ms sleep and a 1 ms wait on the stop signal
+// readers used to: an alertable 1 ms sleep and a 1 ms wait on the stop signal
 // per turn. Both run over the simulated mouse in the same run.
 //   latency: from the mouse's input report to OnData running on the main thread
 //   idle CPU: four readers with nothing to read, over two seconds
@@ -21,7 +21,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The first design's reader, reduced to its waits, over the same platform seam
+// The readers as they used to be, reduced to their waits, over the same platform seam
 // and with the same hand-over to the main thread.
 class ReferenceReader {
 public:
