@@ -182,6 +182,7 @@ TEST_F(DeviceCommandTest, UnknownQueriesAreAnsweredWithZeros) {
     block.fill(0x55);
     EXPECT_EQ(QueryDeviceBlock(Data, block, 0x0077), 0u);
     EXPECT_EQ(block, TDeviceBlock{});
+    EXPECT_EQ(QueryDevice(Data, {}, 0, 0x0077), 0u); // nothing asked, nothing copied
 }
 
 } // namespace
