@@ -101,6 +101,7 @@ public:
     void SetFeatureError(std::uint32_t error);
     // Replaces the firmware's answer to a get-feature request: given the report
     // id and length asked for, the bytes to return (nullopt: the firmware answers).
+    // It runs with the bus locked and must not call back into the mouse.
     void SetReplyOverride(
         std::function<std::optional<std::vector<std::uint8_t>>(std::uint8_t, std::size_t)> reply);
 
