@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <chrono>
 #include <stdexcept>
+#include <utility>
 
 namespace zq::sim {
 
@@ -100,30 +101,37 @@ std::uint32_t SimHidDevice::Write(std::span<const std::uint8_t> report) {
 }
 
 std::uint32_t SimHidDevice::StartRead(std::span<std::uint8_t> buffer) {
-    std::lock_guard lock(FMouse.FBus.FMutex);
     // The reader is back for the next report: what it took before is done, and
-    // what comes next is done once it waits.
-    EndOwedLocked();
-    if (FStartAnnounced) {
-        FStartAnnounced = false;
-        ++FOwed;
-    }
-    if (FDisconnected) {
-        if (FDisconnectAnnounced) {
-            FDisconnectAnnounced = false;
+    // what comes next is done once it waits. The loop hears of it after the
+    // lock is released, so the main thread does not wake into a held lock.
+    int done = 0;
+    const std::uint32_t result = [&] {
+        std::lock_guard lock(FMouse.FBus.FMutex);
+        done = std::exchange(FOwed, 0);
+        if (FStartAnnounced) {
+            FStartAnnounced = false;
             ++FOwed;
         }
-        return HidError::DeviceNotConnected;
-    }
-    if (!FOverlapped || buffer.empty()) {
-        // Nothing can ever be read here; the reader only waits to be stopped.
-        FIdle = true;
-        DropQueueLocked();
-        EndOwedLocked();
-        return FOverlapped ? HidError::InvalidUserBuffer : HidError::InvalidParameter;
-    }
-    FBuffer = buffer;
-    return HidError::IoPending;
+        if (FDisconnected) {
+            if (FDisconnectAnnounced) {
+                FDisconnectAnnounced = false;
+                ++FOwed;
+            }
+            return HidError::DeviceNotConnected;
+        }
+        if (!FOverlapped || buffer.empty()) {
+            // Nothing can ever be read here; the reader only waits to be stopped.
+            FIdle = true;
+            DropQueueLocked();
+            done += std::exchange(FOwed, 0);
+            return FOverlapped ? HidError::InvalidUserBuffer : HidError::InvalidParameter;
+        }
+        FBuffer = buffer;
+        return HidError::IoPending;
+    }();
+    for (; done > 0; --done)
+        FMouse.FBus.FLoop.EndActivity();
+    return result;
 }
 
 HidReadResult SimHidDevice::WaitRead(IHidStopSignal& stop, std::uint32_t timeoutMs) {
