@@ -5,8 +5,10 @@
 
 #include "platform/Audio.h"
 #include "platform/Desktop.h"
+#include "platform/DeviceNotifications.h"
 #include "platform/DeviceSetup.h"
 #include "platform/DriverControl.h"
+#include "platform/HidBus.h"
 #include "platform/IniFile.h"
 #include "platform/Locales.h"
 #include "platform/MessageLoop.h"
@@ -25,6 +27,8 @@ struct Platform {
     IDriverControl& Driver;
     IDeviceSetup& Setup;
     ILocales& Locales;
+    IHidBus& Hid;
+    IDeviceNotifications& DeviceNotifications;
 };
 
 } // namespace zq

@@ -4,8 +4,12 @@ namespace zq::sim {
 
 SimWorld::SimWorld(std::filesystem::path executableFolder)
     : Log([this] { return Loop.NowMs(); }), Desktop(Loop, Log),
-      System(Log, std::move(executableFolder)), Microphone(Log), Driver(Log),
-      Setup(Log), FPlatform{Loop,       Desktop, System, Ini,    Registry,
-                            Microphone, Driver,  Setup,  Locales} {}
+      System(Log, std::move(executableFolder)), Microphone(Log), Driver(Log), Setup(Log),
+      Hid(Loop, Log),
+      DeviceNotifications(Loop), FPlatform{
+                                     Loop,   Desktop, System,  Ini, Registry,           Microphone,
+                                     Driver, Setup,   Locales, Hid, DeviceNotifications} {
+    Hid.SetNotifications(&DeviceNotifications);
+}
 
 } // namespace zq::sim

@@ -5,12 +5,15 @@
 #include "platform/FixedLocales.h"
 #include "platform/Platform.h"
 #include "platform/PortableIni.h"
+#include "platform/sim/RecordingDriver.h"
 #include "platform/sim/SimDesktop.h"
+#include "platform/sim/SimDeviceNotifications.h"
 #include "platform/sim/SimDeviceSetup.h"
+#include "platform/sim/SimHidBus.h"
 #include "platform/sim/SimLog.h"
 #include "platform/sim/SimLoop.h"
-#include "platform/sim/RecordingDriver.h"
 #include "platform/sim/SimMicrophone.h"
+#include "platform/sim/SimMouse.h"
 #include "platform/sim/SimRegistry.h"
 #include "platform/sim/SimSystem.h"
 
@@ -36,6 +39,9 @@ public:
     RecordingDriver Driver;
     SimDeviceSetup Setup;
     FixedLocales Locales;
+    // The HID bus starts empty: tests and the simulator add their mice.
+    SimHidBus Hid;
+    SimDeviceNotifications DeviceNotifications;
 
 private:
     zq::Platform FPlatform;

@@ -4,8 +4,10 @@
 #include "platform/Platform.h"
 #include "platform/win32/Win32Audio.h"
 #include "platform/win32/Win32Desktop.h"
+#include "platform/win32/Win32DeviceNotifications.h"
 #include "platform/win32/Win32DeviceSetup.h"
 #include "platform/win32/Win32DriverControl.h"
+#include "platform/win32/Win32HidBus.h"
 #include "platform/win32/Win32Ini.h"
 #include "platform/win32/Win32Locales.h"
 #include "platform/win32/Win32Loop.h"
@@ -17,7 +19,8 @@ namespace zq::win32 {
 class Win32Platform {
 public:
     Win32Platform()
-        : FPlatform{Loop, Desktop, System, Ini, Registry, Audio, Driver, Setup, Locales} {}
+        : FPlatform{Loop,   Desktop, System,  Ini, Registry,           Audio,
+                    Driver, Setup,   Locales, Hid, DeviceNotifications} {}
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
 
@@ -32,6 +35,8 @@ public:
     Win32DriverControl Driver;
     Win32DeviceSetup Setup;
     Win32Locales Locales;
+    Win32HidBus Hid;
+    Win32DeviceNotifications DeviceNotifications;
 
 private:
     zq::Platform FPlatform;

@@ -31,9 +31,17 @@ protected:
     TempFolder FFolder;
     win32::Win32Platform FPlatform;
     FolderSystem FSystem{FFolder.WithSeparator()};
-    Platform FServices{FPlatform.Loop,   FPlatform.Desktop,  FSystem,
-                       FPlatform.Ini,    FPlatform.Registry, FPlatform.Audio,
-                       FPlatform.Driver, FPlatform.Setup,    FPlatform.Locales};
+    Platform FServices{FPlatform.Loop,
+                       FPlatform.Desktop,
+                       FSystem,
+                       FPlatform.Ini,
+                       FPlatform.Registry,
+                       FPlatform.Audio,
+                       FPlatform.Driver,
+                       FPlatform.Setup,
+                       FPlatform.Locales,
+                       FPlatform.Hid,
+                       FPlatform.DeviceNotifications};
     std::filesystem::path FFile = FFolder.Path() / "ui.local";
 };
 

@@ -1,0 +1,165 @@
+#include "hid/TuiHidDeviceReadThread.h"
+
+#include "hid/ButtonUsages.h"
+#include "hid/TuiHIDData.h"
+
+#include <algorithm>
+#include <array>
+#include <exception>
+#include <stdexcept>
+
+namespace zq {
+
+namespace {
+
+constexpr char16_t DeviceNotConnectedLine[] = u"ERROR_DEVICE_NOT_CONNECTED++++++++++++++++";
+
+// A read that ends without a report is issued again after this pause, so a
+// device that keeps failing reads cannot make the reader spin.
+constexpr std::uint32_t RetryPauseMs = 1;
+
+} // namespace
+
+TuiHidDeviceReadThread::TuiHidDeviceReadThread(TuiHIDData& AHIDData, std::u16string ADeviceID,
+                                               std::u16string ADevicePath,
+                                               std::shared_ptr<const TReaderGeneration> generation)
+    : FHIDData(AHIDData), FDeviceID(std::move(ADeviceID)), FDevicePath(std::move(ADevicePath)),
+      FGeneration(std::move(generation)) {
+    FDeviceHandle = FHIDData.FPlatform.Hid.Open(FDevicePath, true);
+    if (FDeviceHandle)
+        if (const auto caps = FDeviceHandle->Caps())
+            FInputReportLength = caps->InputReportByteLength;
+    FReport.assign(static_cast<std::size_t>(FInputReportLength), 0);
+    FDeliverReport = [this] { DeliverReport(); };
+    FThread = std::thread([this] { Execute(); });
+}
+
+TuiHidDeviceReadThread::~TuiHidDeviceReadThread() {
+    if (FThread.joinable())
+        FThread.join();
+}
+
+bool TuiHidDeviceReadThread::IsCurrentThreadInside() const {
+    const auto self = std::this_thread::get_id();
+    return FThread.get_id() == self || FDeliveringThread.load() == self;
+}
+
+bool TuiHidDeviceReadThread::Terminated() const {
+    return FGeneration->StopReadEvent->IsSet() || FGeneration->Cancel->IsCancelled();
+}
+
+void TuiHidDeviceReadThread::Execute() {
+    ReadLoop();
+    FFinished.store(true, std::memory_order_release);
+    // The handle closes here, on the reader's thread, as soon as reading ends.
+    FDeviceHandle.reset();
+}
+
+void TuiHidDeviceReadThread::ReadLoop() {
+    if (!FDeviceHandle)
+        return; // the first read would fail with an invalid handle
+    IHidStopSignal& stop = *FGeneration->StopReadEvent;
+    while (!Terminated()) {
+        std::fill(FReport.begin(), FReport.end(), 0);
+        const std::uint32_t started = FDeviceHandle->StartRead(FReport);
+        if (started == HidError::InvalidHandle || started == HidError::OperationAborted ||
+            started == HidError::DeviceNotConnected)
+            return;
+        if (started != HidError::Success && started != HidError::IoPending) {
+            // No read is under way and none ever will be (for instance when the
+            // collection's report length is unknown): wait to be stopped.
+            stop.Wait(InfiniteWait);
+            return;
+        }
+
+        const HidReadResult result = FDeviceHandle->WaitRead(stop);
+        if (result.Status != HidReadStatus::Completed)
+            return; // stopped; the cancelled read has ended
+        if (result.Error == HidError::Success && result.BytesRead > 0) {
+            NumBytesRead = result.BytesRead;
+            if (!Terminated())
+                Deliver();
+            continue;
+        }
+        if (result.Error == HidError::OperationAborted ||
+            result.Error == HidError::DeviceNotConnected) {
+            DeviceNotConnected();
+            return;
+        }
+        // An empty or failed read: nothing to deliver, the next read follows.
+        if (stop.Wait(RetryPauseMs))
+            return;
+    }
+}
+
+void TuiHidDeviceReadThread::Deliver() {
+    if (FHIDData.FastOnData()) {
+        try {
+            DeliverReport();
+        } catch (const std::exception& e) {
+            ReportHandlerError(e.what());
+        } catch (...) {
+            ReportHandlerError("unknown error");
+        }
+        return;
+    }
+    // Blocks until the main thread has run the handlers, or until a stop
+    // withdraws the request; errors of the handlers stay with the main loop.
+    FHIDData.FPlatform.Loop.Synchronize(FDeliverReport, FGeneration->Cancel);
+}
+
+void TuiHidDeviceReadThread::DeliverReport() {
+    struct Delivering {
+        std::atomic<std::thread::id>& Thread;
+        explicit Delivering(std::atomic<std::thread::id>& t) : Thread(t) {
+            Thread.store(std::this_thread::get_id());
+        }
+        ~Delivering() { Thread.store(std::thread::id()); }
+    } delivering(FDeliveringThread);
+
+    if (FHIDData.OnData)
+        FHIDData.OnData(FDeviceID, FDevicePath, FReport[0], FReport.data() + 1,
+                        static_cast<std::uint16_t>(NumBytesRead - 1));
+    if (FHIDData.OnParsedData) {
+        const std::uint32_t buttonData = ParseButtonUsages();
+        FHIDData.OnParsedData(FDeviceID, FDevicePath, FReport[0], buttonData);
+    }
+}
+
+std::uint32_t TuiHidDeviceReadThread::ParseButtonUsages() {
+    std::lock_guard lock(FHIDData.FParseLock);
+    // Collections with longer usage lists than the lists hold are read up to it.
+    const std::size_t n =
+        std::min<std::size_t>(FDeviceHandle->MaxInputUsageListLength(), MaxButtonUsages);
+    if (n == 0)
+        return 0;
+    std::array<std::uint16_t, MaxButtonUsages> current{}, released{}, pressed{};
+    std::size_t count = 0;
+    if (!FDeviceHandle->GetInputUsages(FReport, std::span(current.data(), n), count))
+        return 0;
+    auto& previous = FHIDData.FPreviousButtonUsages;
+    UsageListDifference(previous, current, released, pressed, n);
+    std::copy_n(current.begin(), n, previous.begin());
+    return ButtonDataFromDifference(released, pressed);
+}
+
+void TuiHidDeviceReadThread::DeviceNotConnected() {
+    FHIDData.FPlatform.System.DebugOutput(DeviceNotConnectedLine);
+    if (!FHIDData.OnDeviceNotConnected)
+        return;
+    try {
+        FHIDData.OnDeviceNotConnected(FDeviceID, FDevicePath);
+    } catch (const std::exception& e) {
+        ReportHandlerError(e.what());
+    } catch (...) {
+        ReportHandlerError("unknown error");
+    }
+}
+
+void TuiHidDeviceReadThread::ReportHandlerError(std::string what) {
+    // The error is raised anew on the main thread: the error object itself
+    // stays with the thread that made it.
+    FHIDData.FPlatform.Loop.Post([what = std::move(what)] { throw std::runtime_error(what); });
+}
+
+} // namespace zq

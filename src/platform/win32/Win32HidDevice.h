@@ -1,0 +1,60 @@
+#pragma once
+// An open HID interface on Windows, and the readers' stop signal (an event). A
+// read is overlapped and waited on together with the stop signal; a stopped or
+// abandoned read is cancelled and waited for before its buffer or the handle
+// may go.
+
+#include "platform/HidBus.h"
+#include "platform/win32/Win32HidApi.h"
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace zq::win32 {
+
+class Win32StopSignal : public IHidStopSignal {
+public:
+    Win32StopSignal();
+    void Set() override;
+    bool IsSet() const override;
+    bool Wait(std::uint32_t timeoutMs) override;
+    HANDLE Event() const { return FEvent.Get(); }
+
+private:
+    UniqueHandle FEvent; // manual reset
+};
+
+class Win32HidDevice : public IHidDevice {
+public:
+    // Reads the attributes, the parser data and the capabilities at once.
+    Win32HidDevice(std::shared_ptr<const HidApi> api, UniqueHandle handle, bool overlapped);
+    ~Win32HidDevice() override;
+    Win32HidDevice(const Win32HidDevice&) = delete;
+    Win32HidDevice& operator=(const Win32HidDevice&) = delete;
+
+    std::optional<HidCaps> Caps() override { return FCaps; }
+    std::uint32_t SetFeature(std::span<const std::uint8_t> report) override;
+    std::uint32_t GetFeature(std::span<std::uint8_t> report) override;
+    std::uint32_t Write(std::span<const std::uint8_t> report) override;
+    std::uint32_t StartRead(std::span<std::uint8_t> buffer) override;
+    HidReadResult WaitRead(IHidStopSignal& stop, std::uint32_t timeoutMs) override;
+    std::uint32_t MaxInputUsageListLength() override;
+    bool GetInputUsages(std::span<const std::uint8_t> report, std::span<std::uint16_t> usages,
+                        std::size_t& count) override;
+
+private:
+    void CancelRead();
+
+    std::shared_ptr<const HidApi> FApi;
+    UniqueHandle FHandle;
+    const bool FOverlapped;
+    PHIDP_PREPARSED_DATA FPreparsedData = nullptr;
+    std::optional<HidCaps> FCaps;
+    std::vector<::USAGE_AND_PAGE> FUsages; // sized once, for the parser's answers
+    UniqueHandle FReadEvent;               // manual reset, signalled when a read ends
+    OVERLAPPED FRead{};
+    bool FReadPending = false;
+};
+
+} // namespace zq::win32
