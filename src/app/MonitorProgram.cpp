@@ -22,8 +22,7 @@ int RunMonitorProgram(Platform& platform) {
         const auto profiles =
             std::make_unique<TDM>(platform.Registry, platform.System, platform.Ini);
         const ScopedDM profileManager(*profiles);
-        MouseMonitor monitor(platform, profiles->FOtherConfig.OfficialWebsite,
-                             [&] { return profiles->FAllProfileSettingInfo.CurrentLanguage; });
+        MouseMonitor monitor(platform, *profiles);
         platform.Loop.Run();
     } catch (const std::exception& e) {
         platform.System.DebugOutput(u"ZQMON: " + FromUtf8(e.what()));

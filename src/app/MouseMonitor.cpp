@@ -1,10 +1,15 @@
 #include "app/MouseMonitor.h"
 
 #include "app/AboutScene.h"
+#include "app/DeviceReports.h"
 #include "app/Messages.h"
 #include "app/Mixer.h"
+#include "driver/CpiTransfer.h"
+#include "hid/DeviceCommand.h"
 #include "language/EmbeddedTables.h"
 #include "language/Translator.h"
+#include "platform/Text.h"
+#include "profiles/DeviceUsage.h"
 
 namespace zq {
 
@@ -16,10 +21,8 @@ std::filesystem::path TrayIconFile() {
 }
 } // namespace
 
-MouseMonitor::MouseMonitor(Platform& platform, std::u16string webAddress,
-                           StoredLanguageIndex storedLanguage)
-    : FPlatform(platform), FWebAddress(std::move(webAddress)),
-      FStoredLanguage(std::move(storedLanguage)),
+MouseMonitor::MouseMonitor(Platform& platform, TDM& dm)
+    : FPlatform(platform), FDM(dm), FWebAddress(dm.FOtherConfig.OfficialWebsite),
       FDesign(MonitorClassName, u"ZQMONMAIN", TTranslatableComponent::Kind::Form),
       TimerDeviceArrial(platform.Loop, 1500, false),
       TimerToSetCurrentCpi(platform.Loop, 100, false) {
@@ -55,6 +58,20 @@ MouseMonitor::MouseMonitor(Platform& platform, std::u16string webAddress,
     DescribeDesign();
     uiLanguage1 = std::make_unique<TuiLanguage>(FPlatform, &FDesign, MonitorLanguageTable());
 
+    // Reports reach uiHIDData1Data on the main thread (not FastOnData).
+    uiHIDData1 = std::make_unique<TuiHIDData>(FPlatform);
+    uiHIDData1->SetFastOnData(false);
+    uiHIDData1->OnData = [this](const std::u16string& id, const std::u16string& path,
+                                std::uint8_t reportId, const std::uint8_t* data,
+                                std::uint16_t size) {
+        uiHIDData1Data(id, path, reportId, data, size);
+    };
+    uiHIDEvent1 = std::make_unique<TuiHIDEvent>(FPlatform);
+    uiHIDEvent1->OnDeviceArrival = [this](TuiHIDEvent& sender) {
+        uiHIDEvent1DeviceArrival(sender);
+    };
+    uiSTDCommand1 = std::make_unique<TuiSTDCommand>(FPlatform);
+
     TimerDeviceArrial.OnTimer = [this] { TimerDeviceArrialTimer(); };
     TimerToSetCurrentCpi.OnTimer = [this] { TimerToSetCurrentCpiTimer(); };
 
@@ -86,7 +103,7 @@ void MouseMonitor::FormDestroy() {
 }
 
 void MouseMonitor::ShutdownDevices() {
-    StopReading();
+    uiHIDData1->HidStopRead();
     ResetCPIOfDriver();
     FPlatform.Loop.Sleep(100);
 }
@@ -116,12 +133,10 @@ void MouseMonitor::DescribeDesign() {
 
 void MouseMonitor::ApplyLanguage() {
     // The language chosen in the configuration program, unless it is current already.
-    if (FStoredLanguage) {
-        const int current = uiLanguage1->GetLanguageIndexByShortID(uiLanguage1->Lang());
-        const int stored = FStoredLanguage();
-        if (current != stored)
-            uiLanguage1->SetLang(uiLanguage1->GetLanguageShortIDByIndex(stored));
-    }
+    const int current = uiLanguage1->GetLanguageIndexByShortID(uiLanguage1->Lang());
+    const int stored = FDM.FAllProfileSettingInfo.CurrentLanguage;
+    if (current != stored)
+        uiLanguage1->SetLang(uiLanguage1->GetLanguageShortIDByIndex(stored));
     TrayIcon1->SetMenuCaption(Config1, Translate(u"Config"));
     TrayIcon1->SetMenuCaption(About1, Translate(u"About"));
     TrayIcon1->SetMenuCaption(Exit1, Translate(u"Exit"));
@@ -199,16 +214,129 @@ std::optional<LResult> MouseMonitor::WndProc(std::uint32_t msg, WParam wParam, L
     }
 }
 
+void MouseMonitor::uiHIDData1Data(const std::u16string&, const std::u16string&,
+                                  std::uint8_t ReportID, const std::uint8_t* Data,
+                                  std::uint16_t Size) {
+    if (Size != DeviceReportDataSize || !Data)
+        return;
+    if (ReportID == ButtonReportId) {
+        // Exactly one button bit: the row of that bit names the key index.
+        for (int j = 0; j < KeyCount; ++j) {
+            const auto& row = KeyCodeTable[static_cast<std::size_t>(j)];
+            if (row[1] == Data[0] && row[2] == Data[1] && row[3] == Data[2]) {
+                FPlatform.System.DebugOutput(u"KeyIndex = " + IntToText(j) +
+                                             u" postmessage record!");
+                FPlatform.Desktop.PostToWindow(Handle(), MSG_DEVICE_ACTION, static_cast<WParam>(j),
+                                               1);
+                return;
+            }
+        }
+        return;
+    }
+    if (ReportID != StatusReportId)
+        return;
+    const std::uint8_t value = Data[1];
+    switch (Data[0]) {
+    case StatusCpiChanged:
+        // Told at once; the driver gets the level once reports stop for 100 ms.
+        PostToConfigProgram(FPlatform.Desktop, MSG_DEVICE_CPI_CHANGED, value, 0);
+        FCPIUNIT.CurrentCpi = value;
+        TimerToSetCurrentCpi.SetEnabled(false);
+        TimerToSetCurrentCpi.SetEnabled(true);
+        break;
+    case StatusNotice6:
+        PostToConfigProgram(FPlatform.Desktop, MSG_DEVICE_NOTICE6, value, 0);
+        break;
+    case StatusProfileChanged:
+        if (value <= LastProfileAction - FirstProfileAction)
+            FPlatform.Desktop.PostToWindow(Handle(), MSG_DEVICE_ACTION,
+                                           static_cast<WParam>(FirstProfileAction + value), 0);
+        break;
+    default:
+        break;
+    }
+}
+
+void MouseMonitor::WMDeviceAction(WParam action, LParam state) {
+    const WindowHandle config = FindConfigWindow(FPlatform.Desktop);
+    if (action >= FirstProfileAction && action <= LastProfileAction) {
+        // The profile followed is the one the mouse answers; the configuration
+        // program is told the one the event named.
+        ReadDeviceProfileState();
+        SetCPIToDriver();
+        if (config)
+            FPlatform.Desktop.SendToWindow(config, MSG_DEVICE_PROFILE_CHANGED,
+                                           action - FirstProfileAction, 0, ConfigSendTimeoutMs);
+    } else if (action <= LastButtonWithFunction) {
+        const std::uint16_t functionCode =
+            FDM.FCurrentProfileInfo.ConfigInfo.ButtonFuncInfo[action].FunctionCode;
+        ExecuteButtonFunction(static_cast<std::uint8_t>(action), functionCode,
+                              static_cast<std::uint8_t>(state));
+    }
+}
+
+void MouseMonitor::ExecuteButtonFunction(std::uint8_t, std::uint16_t functionCode, std::uint8_t) {
+    if (functionCode == MicrophoneMuteFunctionCode)
+        MicrophoneMute();
+}
+
+void MouseMonitor::uiHIDEvent1DeviceArrival(TuiHIDEvent&) {
+    // Arrivals come in bursts (one per collection of a device): act 1500 ms after
+    // the last one.
+    TimerDeviceArrial.SetEnabled(false);
+    TimerDeviceArrial.SetEnabled(true);
+}
+
+void MouseMonitor::TimerDeviceArrialTimer() {
+    TimerDeviceArrial.SetEnabled(false);
+    ResyncDevice();
+}
+
+void MouseMonitor::ResyncDevice() {
+    TimerDeviceArrial.SetEnabled(false);
+    THIDDataParam param{};
+    param.UsageAndPage = DeviceUsageAndPage;
+    if (!uiHIDData1->IsDeviceExist(param))
+        return;
+    FDM.LoadAllProfileInfoFromRegistry();
+    FDM.LoadCurrentProfileInfoFromRegistry();
+    RestartDeviceReading();
+    ReadDeviceProfileState();
+    SetCPIToDriver();
+}
+
+void MouseMonitor::RestartDeviceReading() {
+    uiHIDData1->HidStopRead();
+    ProcessMessagesAndSleep50ms(FPlatform.Loop);
+    uiHIDData1->HidFindAndReadDevice(DeviceUsageAndPage, u"*");
+}
+
+void MouseMonitor::ReadDeviceProfileState() {
+    SetDeviceMode(*uiHIDData1, 0);
+    ProcessMessageAndSleep10ms();
+    std::uint8_t profile = 0;
+    if (QueryDeviceByte(*uiHIDData1, profile, QUERY_CURRENT_PROFILE) == 0) {
+        FDM.SwitchToProfile(profile);
+        std::int32_t cpiIndex = 0;
+        if (GetProfileCpiIndex(*uiHIDData1, profile, cpiIndex) == 0)
+            FCurrentcpiindex = cpiIndex;
+        FDM.FCurrentProfileInfo.ConfigInfo.CurrentCPIIndex = FCurrentcpiindex;
+    }
+    SetDeviceMode(*uiHIDData1, 1);
+}
+
 void MouseMonitor::WMApplyProfile(LParam cpiIndex) {
+    FDM.LoadAllProfileInfoFromRegistry();
+    FDM.SwitchToProfile(FDM.FAllProfileSettingInfo.CurrentGame);
+    FDM.LoadCurrentProfileInfoFromRegistry();
     FCurrentcpiindex = static_cast<std::int32_t>(cpiIndex);
     SetCPIToDriver();
 }
 
 void MouseMonitor::WMReloadSettings() {
+    FDM.LoadAllProfileInfoFromRegistry();
     ApplyLanguage();
 }
-
-void MouseMonitor::WMDeviceAction(WParam, LParam) {}
 
 void MouseMonitor::MicrophoneMute() {
     const OsVersion os = FPlatform.System.GetOsVersion();
@@ -235,18 +363,24 @@ void MouseMonitor::OpenAudioEndpoint() {
     }
 }
 
-void MouseMonitor::SetCPIToDriver() {}
+void MouseMonitor::SetCPIToDriver() {
+    std::array<CpiLevel, SentCpiLevels> levels{};
+    for (int i = 0; i < SentCpiLevels; ++i) {
+        const TCPISTATEITEM& item = FDM.FCurrentProfileInfo.ConfigInfo.CPIState[i];
+        levels[static_cast<std::size_t>(i)] = CpiLevel{item.XCPI, item.YCPI, item.Enabled};
+    }
+    BuildCpiUnit(FCPIUNIT, FCurrentcpiindex, levels);
+    SendCPIUnit(*uiSTDCommand1, FCPIUNIT);
+}
 
-void MouseMonitor::ResetCPIOfDriver() {}
-
-void MouseMonitor::StopReading() {}
-
-void MouseMonitor::TimerDeviceArrialTimer() {
-    TimerDeviceArrial.SetEnabled(false);
+void MouseMonitor::ResetCPIOfDriver() {
+    FCPIUNIT.NeedApplyNewCPI = 0;
+    SendCPIUnit(*uiSTDCommand1, FCPIUNIT);
 }
 
 void MouseMonitor::TimerToSetCurrentCpiTimer() {
     TimerToSetCurrentCpi.SetEnabled(false);
+    SendCurrentCpi(*uiSTDCommand1, FCPIUNIT.CurrentCpi);
 }
 
 void ProcessMessagesAndSleep50ms(IMessageLoop& loop) {

@@ -4,34 +4,39 @@
 // program's device, driver and language components and its two timers, starts or
 // brings forward the configuration program, and handles the window messages that
 // program sends. Its content, when shown, is the About window.
+//
+// The mouse's reports arrive as uiHIDData1Data on the main thread: a button bound
+// to microphone mute toggles the microphone, a profile or CPI change made on the
+// mouse is followed, applied to the filter driver and told to the configuration
+// program. After every arrival of a HID device (and once after start) the window
+// waits until arrivals settle, then reloads the profiles, restarts reading and
+// re-applies the mouse's profile and CPI level.
 
-#include "platform/Audio.h"
+#include "driver/CpiUnit.h"
+#include "driver/TuiSTDCommand.h"
+#include "hid/TuiHIDData.h"
+#include "hid/TuiHIDEvent.h"
 #include "language/TranslatableComponent.h"
 #include "language/TranslatedScene.h"
 #include "language/TuiLanguage.h"
+#include "platform/Audio.h"
 #include "platform/Desktop.h"
 #include "platform/Platform.h"
 #include "platform/Timer.h"
+#include "profiles/DMUnit.h"
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
 namespace zq {
 
-// Reads the language the user chose in the configuration program: its position in
-// the language list (CurrentLanguage of the settings across profiles).
-using StoredLanguageIndex = std::function<std::uint8_t()>;
-
 class MouseMonitor {
 public:
-    // Creates the window and its components, then runs FormCreate.
-    // webAddress is the vendor's site shown in the About window. Without a stored
-    // language the language stays as the language component chose it.
-    MouseMonitor(Platform& platform, std::u16string webAddress,
-                 StoredLanguageIndex storedLanguage = {});
+    // Creates the window and its components, then runs FormCreate. The profile
+    // manager must outlive the window.
+    MouseMonitor(Platform& platform, TDM& dm);
     // Runs FormDestroy (unless it has run) and releases the components.
     ~MouseMonitor();
     MouseMonitor(const MouseMonitor&) = delete;
@@ -50,6 +55,13 @@ public:
     void BtnOKClick();
     void BtnGoWebClick();
 
+    // Component events, named as the window's design binds them.
+    void uiHIDData1Data(const std::u16string& ADeviceID, const std::u16string& ADevicePath,
+                        std::uint8_t ReportID, const std::uint8_t* Data, std::uint16_t Size);
+    void uiHIDEvent1DeviceArrival(TuiHIDEvent& Sender);
+    void TimerDeviceArrialTimer();
+    void TimerToSetCurrentCpiTimer();
+
     // Handles every waiting message, then sleeps 10 ms (used between device commands).
     void ProcessMessageAndSleep10ms();
     // Toggles the mute state of the default recording device.
@@ -64,6 +76,12 @@ private:
     void WMApplyProfile(LParam cpiIndex);
     void WMReloadSettings();
     void WMDeviceAction(WParam action, LParam state);
+    void ExecuteButtonFunction(std::uint8_t button, std::uint16_t functionCode, std::uint8_t state);
+
+    // Following the mouse.
+    void ResyncDevice();
+    void RestartDeviceReading();
+    void ReadDeviceProfileState();
 
     void LoadTrayIcon();
     void ApplyLanguage();
@@ -74,30 +92,33 @@ private:
     void ShowAboutScene();
     void OnSceneClick(const std::string& name);
 
-    // Work of the device, driver and audio components, run from the points the
-    // window's life gives them.
     void OpenAudioEndpoint();
+    // The CPI settings of the current profile to the filter driver, and the
+    // record once more, marked not to be applied, at shutdown.
     void SetCPIToDriver();
     void ResetCPIOfDriver();
-    void StopReading();
-    void TimerDeviceArrialTimer();
-    void TimerToSetCurrentCpiTimer();
 
     Platform& FPlatform;
+    TDM& FDM;
     std::u16string FWebAddress;
-    StoredLanguageIndex FStoredLanguage;
     // The window's texts as the language component walks them.
     TTranslatableComponent FDesign;
     std::unique_ptr<IWindow> FWindow;
     std::unique_ptr<ITrayIcon> TrayIcon1;
     std::unique_ptr<TuiLanguage> uiLanguage1;
+    std::unique_ptr<TuiHIDData> uiHIDData1;
+    std::unique_ptr<TuiHIDEvent> uiHIDEvent1;
+    std::unique_ptr<TuiSTDCommand> uiSTDCommand1;
     Timer TimerDeviceArrial;
     Timer TimerToSetCurrentCpi;
     // The capture endpoint, opened once and kept (empty until it could be opened).
     std::unique_ptr<ICaptureEndpoint> FEndpoint;
     // The About window's content, following the current language.
     std::unique_ptr<TTranslatedScene> vgScene1;
+    // The CPI level index last read from the mouse or received from the
+    // configuration program, and the CPI record last built.
     std::int32_t FCurrentcpiindex = 0;
+    CPI_UNIT FCPIUNIT{};
     bool FDestroyed = false;
 };
 

@@ -5,7 +5,7 @@
 #include "app/MouseMonitor.h"
 #include "platform/sim/SimWorld.h"
 #include "support/LanguageTesting.h"
-#include "support/TempFolder.h"
+#include "support/MonitorWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +18,12 @@ namespace {
 class LanguageScenario : public ::testing::Test {
 protected:
     void Start() {
-        FMonitor = std::make_unique<MouseMonitor>(FWorld.Platform(), u"https://example.com/mouse",
-                                                  [this] { return FStored; });
+        FMonitorWorld.StoreAllSettings(2, FStored);
+        StartWithoutStoredSettings();
+    }
+    void StartWithoutStoredSettings() {
+        FMonitorWorld.WriteConfig("[OtherConfig]\r\nOfficialWebsite=https://example.com/mouse\r\n");
+        FMonitorWorld.Start();
     }
     std::u16string Title() { return FWorld.Desktop.FindOwnWindow(MonitorClassName)->Title(); }
     std::vector<std::u16string> Menu() { return FWorld.Desktop.Tray()->VisibleMenuCaptions(); }
@@ -33,15 +37,15 @@ protected:
     }
     void ReloadSettings(std::uint8_t stored) {
         FStored = stored;
+        FMonitorWorld.StoreAllSettings(2, FStored);
         FWorld.Desktop.Peer().PostToMonitor(MSG_RELOAD_SETTINGS, 0, 0);
         FWorld.Loop.ProcessMessages();
     }
 
     CleanTranslator FClean;
-    TempFolder FFolder;
-    sim::SimWorld FWorld{FFolder.WithSeparator()};
+    MonitorWorld FMonitorWorld;
+    sim::SimWorld& FWorld = FMonitorWorld.World;
     std::uint8_t FStored = 0;
-    std::unique_ptr<MouseMonitor> FMonitor;
 };
 
 TEST_F(LanguageScenario, StoredChineseTranslatesTitleMenuAndAboutButNotTheHint) {
@@ -72,7 +76,7 @@ TEST_F(LanguageScenario, AReloadWithAnotherStoredLanguageSwitchesEverything) {
 }
 
 TEST_F(LanguageScenario, TheTranslatorsFileComesFirst) {
-    WriteLanguageFile(FFolder.Path(),
+    WriteLanguageFile(FMonitorWorld.ProgramFolder,
                       MakeTable({u"x"}, {{u"0407",
                                           {{u"GAMING MOUSE MONITOR", u"SPIELEMAUS-MONITOR"},
                                            {u"Exit", u"Beenden"}}}}));
@@ -87,7 +91,7 @@ TEST_F(LanguageScenario, TheTranslatorsFileComesFirst) {
 TEST_F(LanguageScenario, ACorruptTranslatorsFileDoesNotStopTheMonitor) {
     auto bytes = TableBytes(MakeTable({u"x"}, {{u"0407", {{u"Exit", u"Beenden"}}}}));
     bytes.resize(bytes.size() / 2);
-    FFolder.Write("ui.local", AsString(bytes));
+    FMonitorWorld.Folder.Write("program/ui.local", AsString(bytes));
     FStored = 0;
     Start();
     EXPECT_EQ(Title(), u"游戏鼠标监控程序");
@@ -101,15 +105,16 @@ TEST_F(LanguageScenario, AStoredLanguageOutsideTheListKeepsTheCurrentOne) {
     EXPECT_EQ(Menu(), (std::vector<std::u16string>{u"配置", u"退出"}));
 }
 
-TEST_F(LanguageScenario, WithoutAStoredLanguageTheUsersLocaleDecides) {
+TEST_F(LanguageScenario, WithTheFactoryLanguageIndexTheUsersLocaleDecides) {
+    // The factory settings name language 10, which the embedded table does not have.
     FWorld.Locales.SetUserDefaultLanguageAbbreviation(u"CHS");
-    FMonitor = std::make_unique<MouseMonitor>(FWorld.Platform(), u"https://example.com/mouse");
+    StartWithoutStoredSettings();
     EXPECT_EQ(Title(), u"游戏鼠标监控程序");
-    FMonitor.reset();
+    FMonitorWorld.Stop();
     TTranslator::Instance().Reset();
 
     FWorld.Locales.SetUserDefaultLanguageAbbreviation(u"ENU");
-    FMonitor = std::make_unique<MouseMonitor>(FWorld.Platform(), u"https://example.com/mouse");
+    StartWithoutStoredSettings();
     EXPECT_EQ(Title(), u"GAMING MOUSE MONITOR");
     EXPECT_EQ(Menu(), (std::vector<std::u16string>{u"Config", u"Exit"}));
 }

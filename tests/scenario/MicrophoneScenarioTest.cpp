@@ -3,7 +3,7 @@
 
 #include "app/MouseMonitor.h"
 #include "platform/sim/SimWorld.h"
-#include "support/TempFolder.h"
+#include "support/MonitorWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -12,14 +12,12 @@ namespace {
 
 class MicrophoneScenario : public ::testing::Test {
 protected:
-    std::unique_ptr<MouseMonitor> Start() {
-        return std::make_unique<MouseMonitor>(FWorld.Platform(), u"http://");
-    }
+    MouseMonitor* Start() { return &FMonitorWorld.Start(); }
     std::vector<std::string> Mic() const { return FWorld.Log.Channel("mic"); }
     std::vector<std::string> Messages() const { return FWorld.Log.Channel("message"); }
 
-    TempFolder FFolder;
-    sim::SimWorld FWorld{FFolder.WithSeparator()};
+    MonitorWorld FMonitorWorld;
+    sim::SimWorld& FWorld = FMonitorWorld.World;
 };
 
 TEST_F(MicrophoneScenario, EachPressTogglesTheDefaultMicrophone) {

@@ -5,7 +5,7 @@
 #include "app/MonitorProgram.h"
 #include "app/MouseMonitor.h"
 #include "platform/sim/SimWorld.h"
-#include "support/TempFolder.h"
+#include "support/MonitorWorld.h"
 
 #include <gtest/gtest.h>
 
@@ -16,19 +16,23 @@ using sim::RecordingPeer;
 
 class ShellScenario : public ::testing::Test {
 protected:
-    TempFolder FFolder;
-    sim::SimWorld FWorld{FFolder.WithSeparator()};
-
+    MouseMonitor& Start(const std::string& webAddress = "http://") {
+        FMonitor.WriteConfig("[OtherConfig]\nOfficialWebsite=" + webAddress + "\n");
+        return FMonitor.Start();
+    }
     std::vector<std::string> Channel(const std::string& name) const {
         return FWorld.Log.Channel(name);
     }
     std::string ConfigProgramPath() const {
-        return (FFolder.WithSeparator() / "ZQCFG.EXE").generic_string();
+        return (FMonitor.ProgramFolder / "ZQCFG.EXE").generic_string();
     }
+
+    MonitorWorld FMonitor;
+    sim::SimWorld& FWorld = FMonitor.World;
 };
 
 TEST_F(ShellScenario, StartsHiddenWithTheTrayIconAndItsMenu) {
-    MouseMonitor monitor(FWorld.Platform(), u"http://");
+    Start();
     auto* tray = FWorld.Desktop.Tray();
     ASSERT_NE(tray, nullptr);
     EXPECT_EQ(tray->Hint(), u"GAMING MOUSE DRIVER");
@@ -47,13 +51,13 @@ TEST_F(ShellScenario, StartsHiddenWithTheTrayIconAndItsMenu) {
 }
 
 TEST_F(ShellScenario, TrayShowsTheIconFileBelowTheProgramFolder) {
-    const auto icon = FFolder.Write("images/0409/icons/logo.ico", "icon");
-    MouseMonitor monitor(FWorld.Platform(), u"http://");
+    const auto icon = FMonitor.Folder.Write("program/images/0409/icons/logo.ico", "icon");
+    Start();
     EXPECT_TRUE(std::filesystem::equivalent(FWorld.Desktop.Tray()->IconFile(), icon));
 }
 
 TEST_F(ShellScenario, ConfigStartsTheProgramByFullPathOrBringsItForward) {
-    MouseMonitor monitor(FWorld.Platform(), u"http://");
+    Start();
     FWorld.Desktop.Tray()->Click();
     ASSERT_TRUE(FWorld.Desktop.Tray()->ChooseMenuItem(u"Config"));
     EXPECT_EQ(Channel("shell"), (std::vector<std::string>{"start " + ConfigProgramPath() + " 5",
@@ -68,7 +72,7 @@ TEST_F(ShellScenario, ConfigStartsTheProgramByFullPathOrBringsItForward) {
 
 TEST_F(ShellScenario, ExitTellsTheConfigurationProgramThenEndsTheLoop) {
     FWorld.Desktop.Peer().SetPresent(true);
-    MouseMonitor monitor(FWorld.Platform(), u"http://");
+    Start();
     ASSERT_TRUE(FWorld.Desktop.Tray()->ChooseMenuItem(u"Exit"));
     EXPECT_TRUE(FWorld.Loop.IsTerminated());
     EXPECT_EQ(FWorld.Desktop.Peer().Received(),
@@ -76,14 +80,14 @@ TEST_F(ShellScenario, ExitTellsTheConfigurationProgramThenEndsTheLoop) {
 }
 
 TEST_F(ShellScenario, ExitWithoutTheConfigurationProgramPostsNothing) {
-    MouseMonitor monitor(FWorld.Platform(), u"http://");
+    Start();
     FWorld.Desktop.Tray()->ChooseMenuItem(u"Exit");
     EXPECT_TRUE(FWorld.Loop.IsTerminated());
     EXPECT_TRUE(Channel("peer-post").empty());
 }
 
 TEST_F(ShellScenario, AboutShowsTheWindowAndItsButtonsAct) {
-    MouseMonitor monitor(FWorld.Platform(), u"http://www.example.com");
+    auto& monitor = Start("http://www.example.com");
     EXPECT_FALSE(FWorld.Desktop.Tray()->ChooseMenuItem(u"About")); // hidden entry
     auto* window = FWorld.Desktop.FindOwnWindow(u"TZQMONMAIN");
     const auto start = FWorld.Loop.NowMs();
@@ -113,7 +117,7 @@ TEST_F(ShellScenario, AboutShowsTheWindowAndItsButtonsAct) {
 
 TEST_F(ShellScenario, MessagesFromTheConfigurationProgramAreAnswered) {
     FWorld.Desktop.Peer().SetPresent(true);
-    MouseMonitor monitor(FWorld.Platform(), u"http://");
+    Start();
     EXPECT_EQ(FWorld.Desktop.Peer().SendToMonitor(MSG_APPLY_PROFILE, 0, 2),
               std::optional<LResult>(0));
     EXPECT_EQ(FWorld.Desktop.Peer().SendToMonitor(MSG_RELOAD_SETTINGS, 0, 0),
@@ -124,15 +128,15 @@ TEST_F(ShellScenario, MessagesFromTheConfigurationProgramAreAnswered) {
 }
 
 TEST_F(ShellScenario, ShutdownPausesAfterTheDevicesStop) {
-    auto monitor = std::make_unique<MouseMonitor>(FWorld.Platform(), u"http://");
+    Start();
     const auto before = FWorld.Loop.NowMs();
-    monitor.reset();
+    FMonitor.Stop();
     EXPECT_EQ(FWorld.Loop.NowMs() - before, 100u);
 }
 
 TEST_F(ShellScenario, ProgramRunsUntilExitAndEndsWithCodeZero) {
     FWorld.Desktop.Peer().SetPresent(true);
-    FFolder.Write("config.ini", "[OtherConfig]\nOfficialWebsite=http://support.example.com\n");
+    FMonitor.WriteConfig("[OtherConfig]\nOfficialWebsite=http://support.example.com\n");
     FWorld.Loop.Post([&] {
         auto* window = FWorld.Desktop.FindOwnWindow(u"TZQMONMAIN");
         window->ClickSceneItem("BtnGoWeb");
@@ -155,7 +159,7 @@ TEST_F(ShellScenario, SecondInstanceEndsAtOnceShowingNothing) {
 
 TEST_F(ShellScenario, RunsWithoutTheInstanceLockOrAReadableConfiguration) {
     FWorld.System.SetMutexCreationFails(true);
-    FFolder.Write("config.ini", std::string(1 << 16, '\0'));
+    FMonitor.WriteConfig(std::string(1 << 16, '\0'));
     FWorld.Loop.Post([&] { FWorld.Desktop.Tray()->ChooseMenuItem(u"Exit"); });
     EXPECT_EQ(RunMonitorProgram(FWorld.Platform()), 0);
     EXPECT_TRUE(FWorld.Loop.IsTerminated());
