@@ -1,12 +1,10 @@
 #include "app/MonitorProgram.h"
 
 #include "app/Messages.h"
-#include "app/MouseMonitor.h"
+#include "app/MonitorSession.h"
 #include "platform/Text.h"
-#include "profiles/DMUnit.h"
 
 #include <exception>
-#include <memory>
 
 namespace zq {
 
@@ -17,12 +15,7 @@ int RunMonitorProgram(Platform& platform) {
     // A mutex that cannot be created is no reason to stop; the program runs without it.
     const auto instanceLock = platform.System.CreateNamedMutex(MonitorClassName);
     try {
-        // The profile manager comes first: it reads config.ini and the stored
-        // profiles, and the main window reads its settings while it is created.
-        const auto profiles =
-            std::make_unique<TDM>(platform.Registry, platform.System, platform.Ini);
-        const ScopedDM profileManager(*profiles);
-        MouseMonitor monitor(platform, *profiles);
+        const MonitorSession session(platform);
         platform.Loop.Run();
     } catch (const std::exception& e) {
         platform.System.DebugOutput(u"ZQMON: " + FromUtf8(e.what()));

@@ -58,16 +58,16 @@ sim::SimMouse& MonitorWorld::AddMouse() {
 }
 
 MouseMonitor& MonitorWorld::Start() {
-    DM = std::make_unique<TDM>(World.Registry, World.System, World.Ini);
-    FScoped = std::make_unique<ScopedDM>(*DM);
-    Monitor = std::make_unique<MouseMonitor>(World.Platform(), *DM);
+    Session = std::make_unique<MonitorSession>(World.Platform());
+    DM = &Session->DM();
+    Monitor = &Session->Monitor();
     return *Monitor;
 }
 
 void MonitorWorld::Stop() {
-    Monitor.reset();
-    FScoped.reset();
-    DM.reset();
+    Monitor = nullptr;
+    DM = nullptr;
+    Session.reset();
 }
 
 std::vector<std::string> MonitorWorld::Lines() const {

@@ -5,7 +5,7 @@
 // world (config.ini, stored settings, mice), start the monitor, act, and read
 // what the outside world saw from the log.
 
-#include "app/MouseMonitor.h"
+#include "app/MonitorSession.h"
 #include "platform/sim/SimWorld.h"
 #include "profiles/DMUnit.h"
 #include "profiles/DeviceUsage.h"
@@ -52,11 +52,12 @@ public:
     TempFolder Folder;
     std::filesystem::path ProgramFolder;
     sim::SimWorld World;
-    std::unique_ptr<TDM> DM;
-    std::unique_ptr<MouseMonitor> Monitor;
+    std::unique_ptr<MonitorSession> Session;
+    // The session's profile manager and main window, while it runs.
+    TDM* DM = nullptr;
+    MouseMonitor* Monitor = nullptr;
 
 private:
-    std::unique_ptr<ScopedDM> FScoped;
     USAGE_AND_PAGE FSavedUsage;
 };
 

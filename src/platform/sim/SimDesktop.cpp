@@ -81,6 +81,14 @@ bool SimTrayIcon::ChooseMenuItem(const std::u16string& caption) {
     return false;
 }
 
+bool SimTrayIcon::ChooseMenuEntry(std::size_t index) {
+    if (index >= FMenu.size() || !FMenu[index].Visible)
+        return false;
+    if (OnMenuItem)
+        OnMenuItem(index);
+    return true;
+}
+
 RecordingPeer::RecordingPeer(SimDesktop& desktop, std::u16string className)
     : FDesktop(desktop), FClassName(std::move(className)), FHandle(0x20020) {}
 

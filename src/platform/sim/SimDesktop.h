@@ -68,6 +68,8 @@ public:
     void Click();
     // Chooses the visible entry with this caption; false when there is none.
     bool ChooseMenuItem(const std::u16string& caption);
+    // Chooses the entry at this position if it is visible, whatever its caption.
+    bool ChooseMenuEntry(std::size_t index);
 
 private:
     SimDesktop& FDesktop;

@@ -1,0 +1,18 @@
+#include "app/MonitorSession.h"
+
+namespace zq {
+
+MonitorSession::MonitorSession(Platform& platform)
+    // The profile manager comes first: it reads config.ini and the stored
+    // profiles, and the main window reads its settings while it is created.
+    : FDM(std::make_unique<TDM>(platform.Registry, platform.System, platform.Ini)),
+      FRegistration(std::make_unique<ScopedDM>(*FDM)),
+      FMonitor(std::make_unique<MouseMonitor>(platform, *FDM)) {}
+
+MonitorSession::~MonitorSession() {
+    FMonitor.reset();
+    FRegistration.reset();
+    FDM.reset();
+}
+
+} // namespace zq
