@@ -1,18 +1,10 @@
 #include "platform/Guid.h"
 
+#include "platform/Text.h"
+
 namespace zq {
 
 namespace {
-
-int HexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
 
 // Reads `digits` hexadecimal digits at text[pos] and moves pos past them.
 bool ReadHex(std::u16string_view text, std::size_t& pos, int digits, std::uint32_t& value) {
@@ -20,7 +12,7 @@ bool ReadHex(std::u16string_view text, std::size_t& pos, int digits, std::uint32
     for (int i = 0; i < digits; ++i, ++pos) {
         if (pos >= text.size())
             return false;
-        const int d = HexDigit(text[pos]);
+        const int d = HexDigitValue(text[pos]);
         if (d < 0)
             return false;
         value = value * 16 + static_cast<std::uint32_t>(d);

@@ -1,22 +1,12 @@
 #include "platform/IniFile.h"
 
+#include "platform/Text.h"
+
 #include <limits>
 
 namespace zq {
 
-namespace {
-
-int HexDigit(char16_t c) {
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    return -1;
-}
-
-} // namespace
+namespace {} // namespace
 
 // Decimal with an optional sign, or hexadecimal after "$" or "0x" (up to 32 bits,
 // read as the bit pattern of a signed integer). Anything else is not a number.
@@ -43,7 +33,7 @@ bool ParseIniInteger(const std::u16string& text, std::int32_t& value) {
     std::uint64_t magnitude = 0;
     if (hex) {
         for (; i < text.size(); ++i) {
-            const int d = HexDigit(text[i]);
+            const int d = HexDigitValue(text[i]);
             if (d < 0)
                 return false;
             magnitude = magnitude * 16 + static_cast<unsigned>(d);

@@ -147,6 +147,16 @@ bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
+int HexDigitValue(char16_t c) {
+    if (c >= u'0' && c <= u'9')
+        return c - u'0';
+    if (c >= u'a' && c <= u'f')
+        return c - u'a' + 10;
+    if (c >= u'A' && c <= u'F')
+        return c - u'A' + 10;
+    return -1;
+}
+
 std::u16string IntToText(long long value) {
     const std::string digits = std::to_string(value);
     return std::u16string(digits.begin(), digits.end());

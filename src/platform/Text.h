@@ -19,6 +19,8 @@ std::u16string FromWindows1252(std::string_view bytes);
 // ASCII letters folded to lower case, everything else unchanged.
 std::u16string AsciiLower(std::u16string_view text);
 bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b);
+// The value of a hexadecimal digit, or -1.
+int HexDigitValue(char16_t c);
 // The decimal digits of an integer.
 std::u16string IntToText(long long value);
 

@@ -49,7 +49,4 @@ private:
     std::vector<Request> FRequests;
 };
 
-// Lowercase hex of bytes, no spaces, as the simulator prints them.
-std::string HexBytes(const void* data, std::size_t size);
-
 } // namespace zq::sim

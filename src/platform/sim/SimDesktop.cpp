@@ -7,6 +7,17 @@
 namespace zq::sim {
 
 namespace {
+// Joins the words with single spaces.
+std::string Words(std::initializer_list<std::string> words) {
+    std::string text;
+    for (const auto& word : words) {
+        if (!text.empty())
+            text.push_back(' ');
+        text.append(word);
+    }
+    return text;
+}
+
 std::string MessageText(std::uint32_t msg, WParam w, LParam l) {
     return std::to_string(msg) + " " + std::to_string(w) + " " + std::to_string(l);
 }
@@ -165,17 +176,17 @@ void SimDesktop::BringForward(WindowHandle window, int showCommand) {
     if (window == FPeer.FHandle && FPeer.FPresent) {
         ++FPeer.FShown;
         FLog.Add("shell",
-                 "bring-forward " + ToUtf8(FPeer.FClassName) + " " + std::to_string(showCommand));
+                 Words({"bring-forward", ToUtf8(FPeer.FClassName), std::to_string(showCommand)}));
     }
 }
 
 bool SimDesktop::StartProgram(const std::filesystem::path& program,
                               const std::u16string& parameters, const std::filesystem::path&,
                               int showCommand) {
-    std::string line = "start " + ToUtf8(program.generic_u16string());
+    std::string line = Words({"start", ToUtf8(program.generic_u16string())});
     if (!parameters.empty())
-        line += " " + ToUtf8(parameters);
-    line += " " + std::to_string(showCommand);
+        line = Words({line, ToUtf8(parameters)});
+    line = Words({line, std::to_string(showCommand)});
     FLog.Add("shell", line);
     if (OnStartProgram)
         return OnStartProgram(program);
@@ -184,7 +195,7 @@ bool SimDesktop::StartProgram(const std::filesystem::path& program,
 }
 
 bool SimDesktop::OpenAddress(const std::u16string& address, WindowHandle, int showCommand) {
-    FLog.Add("shell", "open " + ToUtf8(address) + " " + std::to_string(showCommand));
+    FLog.Add("shell", Words({"open", ToUtf8(address), std::to_string(showCommand)}));
     return true;
 }
 

@@ -73,7 +73,7 @@ bool SimDeviceSetup::DeleteService(const std::u16string& name) {
 }
 
 bool SimDeviceSetup::CopyOver(const std::filesystem::path& source,
-                                 const std::filesystem::path& target) {
+                              const std::filesystem::path& target) {
     FLog.Add("setup", "copy " + PathText(source) + " " + PathText(target));
     return !FCopyFails;
 }

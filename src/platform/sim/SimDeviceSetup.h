@@ -26,7 +26,7 @@ public:
     bool DeleteService(const std::u16string& name) override;
     std::filesystem::path WindowsFolder() override { return FWindowsFolder; }
     bool CopyOver(const std::filesystem::path& source,
-                     const std::filesystem::path& target) override;
+                  const std::filesystem::path& target) override;
     bool RunHiddenAndWait(const std::filesystem::path& program, const std::u16string& parameters,
                           const std::filesystem::path& folder) override;
 

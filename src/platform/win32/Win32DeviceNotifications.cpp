@@ -1,4 +1,5 @@
 #include "platform/win32/Win32DeviceNotifications.h"
+#include "platform/win32/ContainErrors.h"
 
 #include "platform/win32/Handles.h"
 
@@ -87,13 +88,8 @@ private:
         if ((wParam == DBT_DEVICEARRIVAL || wParam == DBT_DEVICEREMOVECOMPLETE) && lParam != 0)
             message.DeviceType =
                 reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam)->dbch_devicetype;
-        // No error may unwind through the window manager's frames.
-        try {
-            if (FHandler)
-                FHandler(message);
-        } catch (...) {
-            ::OutputDebugStringW(L"ZQMON: unhandled error in a device-change handler");
-        }
+        if (FHandler)
+            ContainErrors("ZQMON device change", [&] { FHandler(message); });
     }
 
     DeviceChangeHandler FHandler;

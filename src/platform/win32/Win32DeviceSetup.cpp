@@ -211,7 +211,7 @@ std::filesystem::path Win32DeviceSetup::WindowsFolder() {
 }
 
 bool Win32DeviceSetup::CopyOver(const std::filesystem::path& source,
-                                   const std::filesystem::path& target) {
+                                const std::filesystem::path& target) {
     if (::GetFileAttributesW(target.wstring().c_str()) != INVALID_FILE_ATTRIBUTES)
         ::DeleteFileW(target.wstring().c_str());
     return ::CopyFileW(source.wstring().c_str(), target.wstring().c_str(), FALSE) != FALSE;

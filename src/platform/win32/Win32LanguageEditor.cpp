@@ -1,4 +1,5 @@
 #include "platform/win32/Win32LanguageEditor.h"
+#include "platform/win32/ContainErrors.h"
 
 #include "language/Translator.h"
 
@@ -608,17 +609,9 @@ LRESULT CALLBACK Win32LanguageEditorWindow::WndProc(HWND window, UINT msg, WPARA
         reinterpret_cast<Win32LanguageEditorWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self || !self->FWindow)
         return ::DefWindowProcW(window, msg, wParam, lParam);
-    // No error may unwind through the window manager's frames.
-    try {
-        return self->HandleMessage(msg, wParam, lParam);
-    } catch (const std::exception& e) {
-        const std::string what = e.what();
-        ::OutputDebugStringW(
-            (L"Language editor: " + std::wstring(what.begin(), what.end())).c_str());
-    } catch (...) {
-        ::OutputDebugStringW(L"Language editor: unexpected error");
-    }
-    return 0;
+    LRESULT result = 0;
+    ContainErrors("Language editor", [&] { result = self->HandleMessage(msg, wParam, lParam); });
+    return result;
 }
 
 void Win32LanguageEditorWindow::ShowModal(HWND owner) {

@@ -1,4 +1,5 @@
 #include "platform/win32/Win32Loop.h"
+#include "platform/win32/ContainErrors.h"
 
 #include <exception>
 #include <string>
@@ -123,18 +124,8 @@ void Win32Loop::RunTask() {
     Guarded(task);
 }
 
-// No error may unwind through the window manager's frames: it is reported to the
-// debugger and the loop goes on, as the program's global error handler does.
 void Win32Loop::Guarded(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const std::exception& e) {
-        const std::string what = e.what();
-        ::OutputDebugStringW(
-            (L"ZQMON: unhandled error: " + std::wstring(what.begin(), what.end())).c_str());
-    } catch (...) {
-        ::OutputDebugStringW(L"ZQMON: unhandled error");
-    }
+    ContainErrors("ZQMON", fn);
 }
 
 LRESULT CALLBACK Win32Loop::WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -1,4 +1,5 @@
 #include "platform/win32/Win32TrayIcon.h"
+#include "platform/win32/ContainErrors.h"
 
 #include <algorithm>
 #include <exception>
@@ -151,12 +152,9 @@ LRESULT CALLBACK Win32TrayIcon::WndProc(HWND window, UINT msg, WPARAM wParam, LP
     auto* self = reinterpret_cast<Win32TrayIcon*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self)
         return ::DefWindowProcW(window, msg, wParam, lParam);
-    try {
-        return self->Handle(msg, wParam, lParam);
-    } catch (...) {
-        ::OutputDebugStringW(L"ZQMON: unhandled error in the tray icon");
-    }
-    return 0;
+    LRESULT result = 0;
+    ContainErrors("ZQMON tray icon", [&] { result = self->Handle(msg, wParam, lParam); });
+    return result;
 }
 
 } // namespace zq::win32

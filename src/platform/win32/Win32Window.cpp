@@ -1,4 +1,5 @@
 #include "platform/win32/Win32Window.h"
+#include "platform/win32/ContainErrors.h"
 
 #include <exception>
 #include <string>
@@ -160,17 +161,9 @@ LRESULT CALLBACK Win32Window::WndProc(HWND window, UINT msg, WPARAM wParam, LPAR
     auto* self = reinterpret_cast<Win32Window*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!self)
         return ::DefWindowProcW(window, msg, wParam, lParam);
-    // No error may unwind through the window manager's frames.
-    try {
-        return self->Handle(msg, wParam, lParam);
-    } catch (const std::exception& e) {
-        const std::string what = e.what();
-        ::OutputDebugStringW(
-            (L"ZQMON: unhandled error: " + std::wstring(what.begin(), what.end())).c_str());
-    } catch (...) {
-        ::OutputDebugStringW(L"ZQMON: unhandled error");
-    }
-    return 0;
+    LRESULT result = 0;
+    ContainErrors("ZQMON", [&] { result = self->Handle(msg, wParam, lParam); });
+    return result;
 }
 
 } // namespace zq::win32
