@@ -66,6 +66,10 @@ TEST(Win32Hid, AMissingLibraryMeansNoInterfaceAtAll) {
                         platform.System,
                         platform.Ini,
                         platform.Registry,
+                        platform.Audio,
+                        platform.Driver,
+                        platform.Setup,
+                        platform.Locales,
                         noHid,
                         platform.DeviceNotifications};
     ExpectNoDevice(withoutHid);
