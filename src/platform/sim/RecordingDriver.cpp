@@ -19,18 +19,6 @@ std::string CodeText(std::uint32_t code) {
 
 } // namespace
 
-std::string HexBytes(const void* data, std::size_t size) {
-    static constexpr char Digits[] = "0123456789abcdef";
-    const auto* bytes = static_cast<const std::uint8_t*>(data);
-    std::string text;
-    text.reserve(size * 2);
-    for (std::size_t i = 0; i < size; ++i) {
-        text += Digits[bytes[i] >> 4];
-        text += Digits[bytes[i] & 0xF];
-    }
-    return text;
-}
-
 class RecordingDriver::Device : public IDriverDevice {
 public:
     explicit Device(RecordingDriver& driver) : FDriver(driver) {}
@@ -51,7 +39,7 @@ public:
             if (auto r = FDriver.FReplies.find(code); r != FDriver.FReplies.end())
                 reply = r->second;
         }
-        FDriver.FLog.Add("driver", CodeText(code) + " " + HexBytes(bytes.data(), bytes.size()));
+        FDriver.FLog.Add("driver", CodeText(code) + " " + HexBytes(bytes));
         if (failure != 0)
             return failure;
         const auto n = static_cast<std::uint32_t>(std::min<std::size_t>(reply.size(), outputSize));

@@ -108,7 +108,4 @@ private:
     std::vector<ReadDevice*> FReadDevices;
 };
 
-// Lowercase hex of bytes, no spaces, as the simulator prints them.
-std::string HexBytes(const void* data, std::size_t size);
-
 } // namespace zq::sim

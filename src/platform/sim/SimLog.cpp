@@ -45,4 +45,15 @@ void SimLog::SetListener(std::function<void(const Effect&)> listener) {
     FListener = std::move(listener);
 }
 
+std::string HexBytes(std::span<const std::uint8_t> bytes) {
+    static constexpr char Digits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (const std::uint8_t b : bytes) {
+        text += Digits[b >> 4];
+        text += Digits[b & 0xF];
+    }
+    return text;
+}
+
 } // namespace zq::sim

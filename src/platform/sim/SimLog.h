@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -38,5 +39,9 @@ private:
     std::vector<Effect> FEffects;
     std::function<void(const Effect&)> FListener;
 };
+
+// Bytes as lower-case hexadecimal without spaces, as the log shows reports and
+// requests.
+std::string HexBytes(std::span<const std::uint8_t> bytes);
 
 } // namespace zq::sim

@@ -59,17 +59,6 @@ std::u16string CollectionPart(const SimMouseConfig& config, std::size_t collecti
 
 } // namespace
 
-std::string HexBytes(std::span<const std::uint8_t> bytes) {
-    static constexpr char Digits[] = "0123456789abcdef";
-    std::string text;
-    text.reserve(bytes.size() * 2);
-    for (const std::uint8_t b : bytes) {
-        text += Digits[b >> 4];
-        text += Digits[b & 0xF];
-    }
-    return text;
-}
-
 SimMouseConfig SimMouseConfig::Default() {
     SimMouseConfig config;
     SimCollectionConfig mouse;

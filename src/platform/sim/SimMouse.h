@@ -144,7 +144,4 @@ private:
     std::vector<std::vector<std::uint8_t>> FOutputReports;
 };
 
-// Bytes as lower-case hexadecimal without spaces, as the log shows reports.
-std::string HexBytes(std::span<const std::uint8_t> bytes);
-
 } // namespace zq::sim
