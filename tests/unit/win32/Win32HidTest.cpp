@@ -61,17 +61,17 @@ TEST(Win32Hid, AMissingLibraryMeansNoInterfaceAtAll) {
         EXPECT_EQ(bus->Open(u"\\\\.\\pipe\\anything", false), nullptr);
     }
     Win32Platform platform;
-    Platform withoutHid{platform.Loop,
-                        platform.Desktop,
-                        platform.System,
-                        platform.Ini,
-                        platform.Registry,
-                        platform.Audio,
-                        platform.Driver,
-                        platform.Setup,
-                        platform.Locales,
-                        noHid,
-                        platform.DeviceNotifications};
+    Platform withoutHid{.Loop = platform.Loop,
+                        .Desktop = platform.Desktop,
+                        .System = platform.System,
+                        .Ini = platform.Ini,
+                        .Registry = platform.Registry,
+                        .Audio = platform.Audio,
+                        .Driver = platform.Driver,
+                        .Setup = platform.Setup,
+                        .Locales = platform.Locales,
+                        .Hid = noHid,
+                        .DeviceNotifications = platform.DeviceNotifications};
     ExpectNoDevice(withoutHid);
 }
 
