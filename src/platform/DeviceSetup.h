@@ -4,6 +4,8 @@
 // and filter lists, changing a device's filters and restarting it, the service
 // control manager, file copies and running the package's installer tool.
 
+#include "platform/Guid.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -18,6 +20,10 @@ struct DeviceNode {
     std::vector<std::u16string> LowerFilters;
     std::vector<std::u16string> UpperFilters;
 };
+
+// The device setup class of HID devices, whose present devices the walk lists.
+inline constexpr Guid HidSetupClassGuid{
+    0x745A17A0, 0x74D3, 0x11D0, {0xB6, 0xFE, 0x00, 0xA0, 0xC9, 0x0F, 0x57, 0xDA}};
 
 // Device node status flag: the device has a problem.
 inline constexpr std::uint32_t DN_HAS_PROBLEM_ = 0x400;
@@ -55,7 +61,7 @@ public:
     virtual std::filesystem::path WindowsFolder() = 0;
     // Deletes target if present, then copies source over it.
     virtual bool CopyOver(const std::filesystem::path& source,
-                             const std::filesystem::path& target) = 0;
+                          const std::filesystem::path& target) = 0;
     // Runs a program hidden, in the folder, and waits until it ends.
     virtual bool RunHiddenAndWait(const std::filesystem::path& program,
                                   const std::u16string& parameters,

@@ -1,15 +1,24 @@
 #pragma once
-// The control device of the mouse's filter driver, opened by name for each
-// request.
+// The control device of the mouse's filter driver: opened by name for each
+// request, or held open for overlapped requests that a worker waits on together
+// with a stop event, so an idle worker costs nothing and a stop reaches it at once.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 namespace zq {
 
-// Result codes of the system that the program passes on.
+// Result codes of the system that the program passes on or acts upon; every
+// implementation answers with these values.
 inline constexpr std::uint32_t ERROR_NOT_READY_ = 21;
+inline constexpr std::uint32_t ERROR_GEN_FAILURE_ = 31;
+inline constexpr std::uint32_t ERROR_INVALID_PARAMETER_ = 87;
+inline constexpr std::uint32_t ERROR_OPERATION_ABORTED_ = 995;
+inline constexpr std::uint32_t ERROR_IO_PENDING_ = 997;
+inline constexpr std::uint32_t ERROR_DEVICE_NOT_CONNECTED_ = 1167;
 
 class IDriverDevice {
 public:
@@ -22,12 +31,61 @@ public:
                                   std::uint32_t& returned) = 0;
 };
 
+// A manual-reset event of the driver channel, made and waited on by the same
+// IDriverControl. Thread-safe.
+class IDriverEvent {
+public:
+    virtual ~IDriverEvent() = default;
+    virtual void Set() = 0;
+    virtual void Reset() = 0;
+    virtual bool IsSet() const = 0;
+};
+
+enum class DriverRequestStatus {
+    Completed, // the request ended; Error and BytesReturned tell how
+    Stopped,   // the stop event was set; the request was cancelled and has ended
+};
+
+struct DriverRequestResult {
+    DriverRequestStatus Status = DriverRequestStatus::Completed;
+    std::uint32_t Error = 0;
+    std::uint32_t BytesReturned = 0;
+};
+
+// The control device opened for overlapped requests. One request is under way at
+// a time; it may be started on one thread and waited for on another, as long as
+// the two calls do not overlap. Closing (destruction) cancels a request still
+// under way and waits for it to end, so its buffers may go after it.
+class IDriverReadDevice {
+public:
+    virtual ~IDriverReadDevice() = default;
+    // Starts a request whose buffers must stay valid until it has ended.
+    // 0 or ERROR_IO_PENDING_: under way, WaitRequest collects it; any other code:
+    // no request was started.
+    virtual std::uint32_t StartRequest(std::uint32_t code, const void* input,
+                                       std::uint32_t inputSize, void* output,
+                                       std::uint32_t outputSize) = 0;
+    // Waits without time-out for the request started last together with the stop
+    // event (made by the same control). A set stop wins over a request that ended
+    // at the same time.
+    virtual DriverRequestResult WaitRequest(IDriverEvent& stop) = 0;
+};
+
 class IDriverControl {
 public:
     virtual ~IDriverControl() = default;
     // Opens the device path ("\\.\" + name) for reading and writing; null when the
     // device is not there or cannot be opened.
     virtual std::unique_ptr<IDriverDevice> Open(const std::u16string& path) = 0;
+    // The same, for overlapped requests.
+    virtual std::unique_ptr<IDriverReadDevice> OpenOverlapped(const std::u16string& path) = 0;
+
+    // A new event, not set.
+    virtual std::unique_ptr<IDriverEvent> NewEvent() = 0;
+    // Waits without time-out until one of the events is set and answers the index
+    // of the first one that is (so an earlier event wins over a later one); the
+    // number of events when the wait itself failed.
+    virtual std::size_t WaitForAny(std::span<IDriverEvent* const> events) = 0;
 };
 
 } // namespace zq

@@ -1,5 +1,6 @@
 #pragma once
-// The filter driver's control device through CreateFileW and DeviceIoControl.
+// The filter driver's control device through CreateFileW and DeviceIoControl;
+// overlapped requests are waited on together with a stop event.
 
 #include "platform/DriverControl.h"
 
@@ -8,6 +9,9 @@ namespace zq::win32 {
 class Win32DriverControl : public IDriverControl {
 public:
     std::unique_ptr<IDriverDevice> Open(const std::u16string& path) override;
+    std::unique_ptr<IDriverReadDevice> OpenOverlapped(const std::u16string& path) override;
+    std::unique_ptr<IDriverEvent> NewEvent() override;
+    std::size_t WaitForAny(std::span<IDriverEvent* const> events) override;
 };
 
 } // namespace zq::win32
