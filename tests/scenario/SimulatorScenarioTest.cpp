@@ -37,16 +37,16 @@ bool Has(const Output& run, const std::string& line) {
 
 TEST(Simulator, ButtonsStatusAndMessagesPrintTheirEffectsWithVirtualTime) {
     const Output run = Simulate("peer on            # the configuration program runs\n"
-                             "bind 0 0 28\n"
-                             "wait 3200\n"
-                             "button 0\n"
-                             "status 2 3\n"
-                             "wait 150\n"
-                             "report 8 06050000000000\n"
-                             "mic absent\n"
-                             "send 7037 0\n"
-                             "menu exit\n"
-                             "wait 1000\n");
+                                "bind 0 0 28\n"
+                                "wait 3200\n"
+                                "button 0\n"
+                                "status 2 3\n"
+                                "wait 150\n"
+                                "report 8 06050000000000\n"
+                                "mic absent\n"
+                                "send 7037 0\n"
+                                "menu exit\n"
+                                "wait 1000\n");
     EXPECT_TRUE(Has(run, "t=3200 debug KeyIndex = 0 postmessage record!"));
     EXPECT_TRUE(Has(run, "t=3200 mic muted"));
     EXPECT_TRUE(Has(run, "t=3200 peer-post 7042 3 0"));

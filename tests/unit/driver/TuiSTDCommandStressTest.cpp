@@ -3,6 +3,7 @@
 // too.
 #include "driver/CpiUnit.h"
 #include "driver/TuiSTDCommand.h"
+#include "support/CycleThread.h"
 #include "support/HidWorld.h"
 
 #include <gtest/gtest.h>
@@ -35,70 +36,19 @@ bool IsCountingBlock(const std::uint8_t* data, std::uint32_t size) {
     return true;
 }
 
-// Feeds one script per cycle on its own thread.
-class Feeder {
-public:
-    explicit Feeder(sim::RecordingDriver& driver) : FDriver(driver), FThread([this] { Run(); }) {}
-    ~Feeder() {
-        {
-            std::lock_guard lock(FLock);
-            FQuit = true;
-        }
-        FChanged.notify_all();
-        FThread.join();
+// Feeds the driver's stream: a few blocks of every kind per cycle.
+void FeedSomeBlocks(sim::RecordingDriver& driver, std::minstd_rand& random) {
+    const int blocks = static_cast<int>(random() % 6);
+    for (int i = 0; i < blocks; ++i) {
+        const auto kind = random() % 10;
+        if (kind == 0)
+            driver.FeedFailure(ERROR_OPERATION_ABORTED_);
+        else if (kind == 1)
+            driver.FeedBlock({});
+        else
+            driver.FeedBlock(CountingBlock(static_cast<std::uint8_t>(random()), 1 + random() % 40));
     }
-
-    void Go(int cycle) {
-        {
-            std::lock_guard lock(FLock);
-            FGo = cycle;
-        }
-        FChanged.notify_all();
-    }
-    void WaitDone(int cycle) {
-        std::unique_lock lock(FLock);
-        FChanged.wait(lock, [&] { return FDone == cycle; });
-    }
-
-private:
-    void Run() {
-        std::minstd_rand random(4711);
-        for (;;) {
-            int cycle;
-            {
-                std::unique_lock lock(FLock);
-                FChanged.wait(lock, [&] { return FQuit || FGo > FDone; });
-                if (FQuit)
-                    return;
-                cycle = FGo;
-            }
-            const int blocks = static_cast<int>(random() % 6);
-            for (int i = 0; i < blocks; ++i) {
-                const auto kind = random() % 10;
-                if (kind == 0)
-                    FDriver.FeedFailure(ERROR_OPERATION_ABORTED_);
-                else if (kind == 1)
-                    FDriver.FeedBlock({});
-                else
-                    FDriver.FeedBlock(
-                        CountingBlock(static_cast<std::uint8_t>(random()), 1 + random() % 40));
-            }
-            {
-                std::lock_guard lock(FLock);
-                FDone = cycle;
-            }
-            FChanged.notify_all();
-        }
-    }
-
-    sim::RecordingDriver& FDriver;
-    std::mutex FLock;
-    std::condition_variable FChanged;
-    int FGo = 0;
-    int FDone = 0;
-    bool FQuit = false;
-    std::thread FThread; // last: starts once everything above exists
-};
+}
 
 TEST(TuiSTDCommandStress, StartsStopsAndRemovalsWhileTheDriverFeedsBlocks) {
     HidWorld hid;
@@ -125,7 +75,8 @@ TEST(TuiSTDCommandStress, StartsStopsAndRemovalsWhileTheDriverFeedsBlocks) {
     ASSERT_TRUE(command.SetDeviceInitData(init.data(), 3, DriverRequestCode(0x2010),
                                           DriverRequestCode(0x2011), 4, 64));
 
-    Feeder feeder(world.Driver);
+    CycleThread feeder(4711,
+                       [&](std::minstd_rand& random) { FeedSomeBlocks(world.Driver, random); });
     std::size_t mostThreads = 0;
     for (int cycle = 1; cycle <= 300; ++cycle) {
         stopped = false;

@@ -1,6 +1,7 @@
 // Many stops and starts of the readers while reports are in flight and the
 // mice come and go on another thread. Built to run under ThreadSanitizer too.
 #include "hid/TuiHIDData.h"
+#include "support/CycleThread.h"
 #include "support/HidWorld.h"
 
 #include <gtest/gtest.h>
@@ -14,76 +15,24 @@
 namespace zq::test {
 namespace {
 
-// Runs one script per cycle on its own thread, while the main thread starts,
-// serves and stops the readers.
-class Chaos {
-public:
-    Chaos(sim::SimMouse& a, sim::SimMouse& b) : FA(a), FB(b), FThread([this] { Run(); }) {}
-    ~Chaos() {
-        {
-            std::lock_guard lock(FLock);
-            FQuit = true;
-        }
-        FChanged.notify_all();
-        FThread.join();
+// Reports in flight on both mice and the mice coming and going, per cycle.
+void Chaos(sim::SimMouse& a, sim::SimMouse& b, std::minstd_rand& random) {
+    const int reports = static_cast<int>(random() % 4);
+    for (int i = 0; i < reports; ++i) {
+        a.SendButtonReport(1u << i);
+        b.SendStatusReport(2, static_cast<std::uint8_t>(i));
     }
-
-    void Go(int cycle) {
-        {
-            std::lock_guard lock(FLock);
-            FGo = cycle;
-        }
-        FChanged.notify_all();
+    if (random() % 4 == 0) {
+        a.Unplug();
+        a.SendButtonReport(1); // lost with the device
+        a.Plug();
     }
-    void WaitDone(int cycle) {
-        std::unique_lock lock(FLock);
-        FChanged.wait(lock, [&] { return FDone == cycle; });
+    if (random() % 7 == 0) {
+        std::this_thread::yield();
+        b.Unplug();
+        b.Plug();
     }
-
-private:
-    void Run() {
-        std::minstd_rand random(20240);
-        for (;;) {
-            int cycle;
-            {
-                std::unique_lock lock(FLock);
-                FChanged.wait(lock, [&] { return FQuit || FGo > FDone; });
-                if (FQuit)
-                    return;
-                cycle = FGo;
-            }
-            const int reports = static_cast<int>(random() % 4);
-            for (int i = 0; i < reports; ++i) {
-                FA.SendButtonReport(1u << i);
-                FB.SendStatusReport(2, static_cast<std::uint8_t>(i));
-            }
-            if (random() % 4 == 0) {
-                FA.Unplug();
-                FA.SendButtonReport(1); // lost with the device
-                FA.Plug();
-            }
-            if (random() % 7 == 0) {
-                std::this_thread::yield();
-                FB.Unplug();
-                FB.Plug();
-            }
-            {
-                std::lock_guard lock(FLock);
-                FDone = cycle;
-            }
-            FChanged.notify_all();
-        }
-    }
-
-    sim::SimMouse& FA;
-    sim::SimMouse& FB;
-    std::mutex FLock;
-    std::condition_variable FChanged;
-    int FGo = -1;
-    int FDone = -1;
-    bool FQuit = false;
-    std::thread FThread;
-};
+}
 
 TEST(HidStress, ThousandStopStartCyclesWithReportsInFlightAndRemovals) {
     HidWorld hid;
@@ -106,7 +55,7 @@ TEST(HidStress, ThousandStopStartCyclesWithReportsInFlightAndRemovals) {
     data.OnDeviceNotConnected = [&](const std::u16string&, const std::u16string&) { ++removals; };
 
     {
-        Chaos chaos(a, b);
+        CycleThread chaos(20240, [&](std::minstd_rand& random) { Chaos(a, b, random); });
         for (int cycle = 0; cycle < 1000; ++cycle) {
             data.SetFastOnData(cycle % 5 == 4);
             stopped = false;

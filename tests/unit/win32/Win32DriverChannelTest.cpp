@@ -2,6 +2,7 @@
 // installed: requests report it not ready, the loop stays off, the installation
 // finds nothing. The overlapped request path is run over the pipe file system
 // standing in for the control device.
+#include "FolderPlatform.h"
 #include "driver/CpiTransfer.h"
 #include "driver/TuiSTDCommand.h"
 #include "platform/win32/Handles.h"
@@ -20,32 +21,12 @@ namespace {
 using win32::UniqueHandle;
 using win32::Win32DriverControl;
 
-// The Windows services, with the program's folder in a folder of the test's own.
-class FolderSystem : public win32::Win32System {
-public:
-    explicit FolderSystem(std::filesystem::path folder) : FFolder(std::move(folder)) {}
-    std::filesystem::path ExecutableFolder() override { return FFolder; }
-
-private:
-    std::filesystem::path FFolder;
-};
-
 class Win32DriverChannelTest : public ::testing::Test {
 protected:
     TempFolder FFolder;
-    win32::Win32Platform FPlatform;
-    FolderSystem FSystem{FFolder.WithSeparator()};
-    Platform FServices{FPlatform.Loop,
-                       FPlatform.Desktop,
-                       FSystem,
-                       FPlatform.Ini,
-                       FPlatform.Registry,
-                       FPlatform.Audio,
-                       FPlatform.Driver,
-                       FPlatform.Setup,
-                       FPlatform.Locales,
-                       FPlatform.Hid,
-                       FPlatform.DeviceNotifications};
+    FolderPlatform FWindows{FFolder.WithSeparator()};
+    win32::Win32Platform& FPlatform = FWindows.Windows();
+    Platform& FServices = FWindows.Platform();
 };
 
 TEST_F(Win32DriverChannelTest, WithoutTheDriverRequestsAreNotReadyAndNothingChanges) {

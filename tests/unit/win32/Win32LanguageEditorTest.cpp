@@ -1,6 +1,7 @@
 // The language editor's window, driven as a user would and read back through
 // its controls.
 #include "platform/win32/Win32LanguageEditor.h"
+#include "FolderPlatform.h"
 #include "language/LanguageEditor.h"
 #include "platform/win32/Win32Platform.h"
 #include "support/LanguageTesting.h"
@@ -13,35 +14,15 @@
 namespace zq::test {
 namespace {
 
-// The Windows services, with the program's folder in a folder of the test's own.
-class FolderSystem : public win32::Win32System {
-public:
-    explicit FolderSystem(std::filesystem::path folder) : FFolder(std::move(folder)) {}
-    std::filesystem::path ExecutableFolder() override { return FFolder; }
-
-private:
-    std::filesystem::path FFolder;
-};
-
 class Win32LanguageEditorTest : public ::testing::Test {
 protected:
     Platform& Services() { return FServices; }
 
     CleanTranslator FClean;
     TempFolder FFolder;
-    win32::Win32Platform FPlatform;
-    FolderSystem FSystem{FFolder.WithSeparator()};
-    Platform FServices{FPlatform.Loop,
-                       FPlatform.Desktop,
-                       FSystem,
-                       FPlatform.Ini,
-                       FPlatform.Registry,
-                       FPlatform.Audio,
-                       FPlatform.Driver,
-                       FPlatform.Setup,
-                       FPlatform.Locales,
-                       FPlatform.Hid,
-                       FPlatform.DeviceNotifications};
+    FolderPlatform FWindows{FFolder.WithSeparator()};
+    win32::Win32Platform& FPlatform = FWindows.Windows();
+    Platform& FServices = FWindows.Platform();
     std::filesystem::path FFile = FFolder.Path() / "ui.local";
 };
 
