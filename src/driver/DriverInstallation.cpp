@@ -43,20 +43,20 @@ bool DriverInstallation::IsHIDDeviceExist() {
     const auto walk = FSetup.WalkHidClassDevices();
     if (!walk)
         return false;
-    const auto& devices = walk->Devices();
-    return std::any_of(devices.begin(), devices.end(), [&](const DeviceNode& d) {
-        return HardwareIdsInConfigHidList(d.HardwareIds);
-    });
+    for (std::size_t i = 0; i < walk->Count(); ++i)
+        if (HardwareIdsInConfigHidList(walk->Read(i).HardwareIds))
+            return true;
+    return false;
 }
 
 bool DriverInstallation::ISHIDDeviceExist(const std::u16string& vidPid) {
     const auto walk = FSetup.WalkHidClassDevices();
     if (!walk)
         return false;
-    const auto& devices = walk->Devices();
-    return std::any_of(devices.begin(), devices.end(), [&](const DeviceNode& d) {
-        return ContainsIgnoringCase(d.HardwareIds, vidPid);
-    });
+    for (std::size_t i = 0; i < walk->Count(); ++i)
+        if (ContainsIgnoringCase(walk->Read(i).HardwareIds, vidPid))
+            return true;
+    return false;
 }
 
 bool DriverInstallation::UsesInstallerTool() {
@@ -73,8 +73,10 @@ void DriverInstallation::HidInstallDriver(bool install) {
     if (!walk)
         return;
     const bool tool = UsesInstallerTool();
-    for (std::size_t i = 0; i < walk->Devices().size(); ++i) {
-        const DeviceNode& node = walk->Devices()[i];
+    for (std::size_t i = 0; i < walk->Count(); ++i) {
+        // Read when reached: the installer tool may already have given this
+        // device our filter while it installed for an earlier one.
+        const DeviceNode node = walk->Read(i);
         if (!HardwareIdsInConfigUsbList(node.HardwareIds))
             continue;
         const bool installed = ContainsIgnoringCase(FilterSlot(node), FDriverInfo.ServiceName);
@@ -86,12 +88,12 @@ void DriverInstallation::HidInstallDriver(bool install) {
             if (tool)
                 InstallWithTool(true);
             else
-                InstallManually(*walk, i);
+                InstallManually(*walk, i, node);
         } else if (installed) {
             if (tool)
                 InstallWithTool(false);
             else
-                RemoveManually(*walk, i);
+                RemoveManually(*walk, i, node);
         }
     }
 }
@@ -112,7 +114,8 @@ void DriverInstallation::InstallWithTool(bool install) {
     FSetup.RunHiddenAndWait(folder / u"DIFxCmd.exe", parameters, folder);
 }
 
-bool DriverInstallation::InstallManually(IDeviceWalk& walk, std::size_t device) {
+bool DriverInstallation::InstallManually(IDeviceWalk& walk, std::size_t device,
+                                         const DeviceNode& node) {
     const bool win64 = IsWin64(FSystem.GetArchitecture());
     const auto source =
         FSystem.ExecutableFolder() / (win64 ? u"DRIVERX64" : u"DRIVERX86") / FDriverInfo.FileName;
@@ -125,7 +128,7 @@ bool DriverInstallation::InstallManually(IDeviceWalk& walk, std::size_t device) 
         return false;
     // Our driver joins the filters the device already has; other software's
     // filters stay in place.
-    auto filters = FilterSlot(walk.Devices()[device]);
+    auto filters = FilterSlot(node);
     if (!ContainsIgnoringCase(filters, FDriverInfo.ServiceName))
         filters.push_back(FDriverInfo.ServiceName);
     walk.SetFilters(device, FDriverInfo.UpperFilter == 1, filters);
@@ -133,11 +136,12 @@ bool DriverInstallation::InstallManually(IDeviceWalk& walk, std::size_t device) 
     return true;
 }
 
-bool DriverInstallation::RemoveManually(IDeviceWalk& walk, std::size_t device) {
+bool DriverInstallation::RemoveManually(IDeviceWalk& walk, std::size_t device,
+                                        const DeviceNode& node) {
     if (!FSetup.DeleteService(FDriverInfo.ServiceName))
         return false;
     // Only our driver leaves the device's filters.
-    auto filters = FilterSlot(walk.Devices()[device]);
+    auto filters = FilterSlot(node);
     filters.erase(std::remove_if(filters.begin(), filters.end(),
                                  [&](const std::u16string& f) {
                                      return EqualsIgnoreAsciiCase(f, FDriverInfo.ServiceName);

@@ -41,8 +41,8 @@ public:
 
 private:
     void InstallWithTool(bool install);
-    bool InstallManually(IDeviceWalk& walk, std::size_t device);
-    bool RemoveManually(IDeviceWalk& walk, std::size_t device);
+    bool InstallManually(IDeviceWalk& walk, std::size_t device, const DeviceNode& node);
+    bool RemoveManually(IDeviceWalk& walk, std::size_t device, const DeviceNode& node);
     std::vector<std::u16string> FilterSlot(const DeviceNode& node) const;
 
     IDeviceSetup& FSetup;

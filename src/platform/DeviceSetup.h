@@ -32,7 +32,10 @@ inline constexpr std::uint32_t DN_HAS_PROBLEM_ = 0x400;
 class IDeviceWalk {
 public:
     virtual ~IDeviceWalk() = default;
-    virtual const std::vector<DeviceNode>& Devices() const = 0;
+    virtual std::size_t Count() const = 0;
+    // The device's identifiers and filter lists as they are now, so that a
+    // walk sees what installing on an earlier device changed.
+    virtual DeviceNode Read(std::size_t device) = 0;
     // The device node's status flags; nullopt when they cannot be read.
     virtual std::optional<std::uint32_t> Status(std::size_t device) = 0;
     // Replaces the upper or lower filter list of the device.

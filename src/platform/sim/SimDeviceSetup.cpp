@@ -7,8 +7,11 @@ namespace zq::sim {
 namespace {
 std::string Joined(const std::vector<std::u16string>& names) {
     std::string text;
-    for (const auto& name : names)
-        text += (text.empty() ? "" : ",") + ToUtf8(name);
+    for (const auto& name : names) {
+        if (!text.empty())
+            text += ',';
+        text += ToUtf8(name);
+    }
     return text.empty() ? "-" : text;
 }
 std::string PathText(const std::filesystem::path& path) {
@@ -18,11 +21,12 @@ std::string PathText(const std::filesystem::path& path) {
 
 class SimDeviceSetup::Walk : public IDeviceWalk {
 public:
-    explicit Walk(SimDeviceSetup& setup) : FSetup(setup) {
-        for (const auto& d : FSetup.FDevices)
-            FNodes.push_back(d.Node);
+    // The walk lists the devices present when it began.
+    explicit Walk(SimDeviceSetup& setup) : FSetup(setup), FCount(setup.FDevices.size()) {}
+    std::size_t Count() const override { return FCount; }
+    DeviceNode Read(std::size_t device) override {
+        return device < FSetup.FDevices.size() ? FSetup.FDevices[device].Node : DeviceNode{};
     }
-    const std::vector<DeviceNode>& Devices() const override { return FNodes; }
     std::optional<std::uint32_t> Status(std::size_t device) override {
         return device < FSetup.FDevices.size() ? FSetup.FDevices[device].Status : std::nullopt;
     }
@@ -42,7 +46,7 @@ public:
 
 private:
     SimDeviceSetup& FSetup;
-    std::vector<DeviceNode> FNodes;
+    std::size_t FCount;
 };
 
 std::unique_ptr<IDeviceWalk> SimDeviceSetup::WalkHidClassDevices() {
@@ -83,6 +87,8 @@ bool SimDeviceSetup::RunHiddenAndWait(const std::filesystem::path& program,
                                       const std::filesystem::path& folder) {
     FLog.Add("setup",
              "run " + PathText(program) + " " + ToUtf8(parameters) + " in " + PathText(folder));
+    if (FOnRun)
+        FOnRun(parameters);
     return true;
 }
 

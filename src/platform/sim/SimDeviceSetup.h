@@ -6,6 +6,7 @@
 #include "platform/DeviceSetup.h"
 #include "platform/sim/SimLog.h"
 
+#include <functional>
 #include <map>
 
 namespace zq::sim {
@@ -36,6 +37,8 @@ public:
     void SetWindowsFolder(std::filesystem::path folder) { FWindowsFolder = std::move(folder); }
     void SetCopyFails(bool fails) { FCopyFails = fails; }
     void SetServiceManagerFails(bool fails) { FServiceFails = fails; }
+    // What the installer tool does to the simulated system, given its parameters.
+    void SetOnRun(std::function<void(const std::u16string&)> onRun) { FOnRun = std::move(onRun); }
     // Existing services by name, with their image path.
     std::map<std::u16string, std::filesystem::path>& Services() { return FServices; }
 
@@ -49,6 +52,7 @@ private:
     bool FCopyFails = false;
     bool FServiceFails = false;
     std::map<std::u16string, std::filesystem::path> FServices;
+    std::function<void(const std::u16string&)> FOnRun;
 };
 
 } // namespace zq::sim

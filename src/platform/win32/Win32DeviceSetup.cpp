@@ -81,19 +81,24 @@ public:
             data.cbSize = sizeof(data);
             if (!FApi.EnumDeviceInfo(FSet, index, &data))
                 break;
-            DeviceNode node;
-            node.HardwareIds = ReadList(data, SPDRP_HARDWAREID);
-            node.LowerFilters = ReadList(data, SPDRP_LOWERFILTERS);
-            node.UpperFilters = ReadList(data, SPDRP_UPPERFILTERS);
             FData.push_back(data);
-            FNodes.push_back(std::move(node));
         }
     }
     ~Win32DeviceWalk() override { FApi.DestroyList(FSet); }
     Win32DeviceWalk(const Win32DeviceWalk&) = delete;
     Win32DeviceWalk& operator=(const Win32DeviceWalk&) = delete;
 
-    const std::vector<DeviceNode>& Devices() const override { return FNodes; }
+    std::size_t Count() const override { return FData.size(); }
+
+    DeviceNode Read(std::size_t device) override {
+        DeviceNode node;
+        if (device >= FData.size())
+            return node;
+        node.HardwareIds = ReadList(FData[device], SPDRP_HARDWAREID);
+        node.LowerFilters = ReadList(FData[device], SPDRP_LOWERFILTERS);
+        node.UpperFilters = ReadList(FData[device], SPDRP_UPPERFILTERS);
+        return node;
+    }
 
     std::optional<std::uint32_t> Status(std::size_t device) override {
         ULONG status = 0, problem = 0;
@@ -155,7 +160,6 @@ private:
     Win32DeviceSetup::Api& FApi;
     HDEVINFO FSet;
     std::vector<SP_DEVINFO_DATA> FData;
-    std::vector<DeviceNode> FNodes;
 };
 
 } // namespace

@@ -84,6 +84,24 @@ TEST_F(DriverInstallationTest, InstallerToolWhenThePackageIsSignedForTheSystem) 
                                                  Folder("DRIVERX86")}));
 }
 
+TEST_F(DriverInstallationTest, TheToolRunsOnceForAllInterfacesItInstalls) {
+    AddMouse();
+    AddMouse(); // a second interface of the same mouse
+    // The package's tool gives every matching device our filter in one run.
+    FWorld.Setup.SetOnRun([&](const std::u16string& parameters) {
+        for (auto& device : FWorld.Setup.Devices())
+            device.Node.LowerFilters = parameters.rfind(u"/i ", 0) == 0
+                                           ? std::vector<std::u16string>{u"usbqfrt00001"}
+                                           : std::vector<std::u16string>{};
+    });
+    Make(1, 1).HidInstallDriver(true);
+    EXPECT_EQ(Setup().size(), 1u);
+    FWorld.Log.Clear();
+    Make(1, 1).HidInstallDriver(false);
+    ASSERT_EQ(Setup().size(), 1u);
+    EXPECT_NE(Setup()[0].find(" /u usbqfrt00001.inf "), std::string::npos);
+}
+
 TEST_F(DriverInstallationTest, Xp64TakesTheToolFromItsOwnFolderWithBareParameters) {
     FWorld.System.SetOsVersion(WindowsXP64Version);
     AddMouse({u"usbqfrt00001"}, 0);

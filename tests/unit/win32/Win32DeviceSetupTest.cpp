@@ -13,9 +13,10 @@ namespace {
 TEST(Win32DeviceSetup, WithoutTheMouseNothingIsInstalledOrFound) {
     Win32DeviceSetup setup;
     Win32System system;
-    if (auto walk = setup.WalkHidClassDevices())
-        for (const auto& device : walk->Devices())
-            EXPECT_FALSE(device.HardwareIds.empty());
+    if (auto walk = setup.WalkHidClassDevices()) {
+        for (std::size_t i = 0; i < walk->Count(); ++i)
+            EXPECT_FALSE(walk->Read(i).HardwareIds.empty());
+    }
     TDriverInfo info;
     info.ServiceName = u"usbqfrt00001";
     info.FileName = u"usbqfrt00001.sys";
