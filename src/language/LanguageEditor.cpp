@@ -167,10 +167,8 @@ void TLanguageEditor::ShowTabs() {
     const int count = static_cast<int>(FTabs.size());
     const int visible = static_cast<int>(MaxVisibleTabs);
     FFirstVisible = std::clamp(FFirstVisible, 0, std::max(0, count - visible));
-    // The selected tab stays among those shown.
-    if (FTabIndex >= 0)
-        FTabIndex =
-            std::clamp(FTabIndex, FFirstVisible, std::min(count, FFirstVisible + visible) - 1);
+    // Paging only changes which tabs are shown: the selected tab stays the one
+    // being edited even while it is out of view.
     for (int i = 0; i < count; ++i)
         FTabs[static_cast<std::size_t>(i)].Visible =
             i >= FFirstVisible && i < FFirstVisible + visible;

@@ -324,11 +324,19 @@ void Win32LanguageEditorWindow::Layout() {
     const int statusTop = client.bottom - StatusBarHeight;
     for (const auto& place : Placements) {
         const int top = place.InStatusBar ? statusTop + place.Y : place.Y;
-        // A drop-down list's height is that of its open list.
-        const int height = std::u16string_view(place.Name) == u"LangCombo"
-                               ? place.Height * LocaleListRows
-                               : place.Height;
-        ::MoveWindow(Control(place.Name), place.X, top, place.Width, height, TRUE);
+        const HWND control = Control(place.Name);
+        int height = place.Height;
+        if (std::u16string_view(place.Name) == u"LangCombo") {
+            // A drop-down list's height is that of its open list: the field
+            // and LocaleListRows rows of the list.
+            const auto field = ::SendMessageW(control, CB_GETITEMHEIGHT, WPARAM(-1), 0);
+            const auto row = ::SendMessageW(control, CB_GETITEMHEIGHT, 0, 0);
+            if (field > 0 && row > 0)
+                height = static_cast<int>(field + row * LocaleListRows) +
+                         4 * ::GetSystemMetrics(SM_CYBORDER);
+            ::SendMessageW(control, CB_SETMINVISIBLE, LocaleListRows, 0);
+        }
+        ::MoveWindow(control, place.X, top, place.Width, height, TRUE);
     }
     RECT tabs{0, ToolBarHeight, client.right, statusTop};
     ::MoveWindow(FTabs, tabs.left, tabs.top, tabs.right - tabs.left, tabs.bottom - tabs.top, TRUE);
