@@ -23,11 +23,16 @@ struct RegistryValue {
 
 enum class RegistryResult { Ok, NotFound, Failed };
 
+// What a key is opened for: a key the user may only read cannot take a save.
+enum class KeyAccess { Read, ReadWrite };
+
 class IRegistry {
 public:
     virtual ~IRegistry() = default;
-    // Opens the key, creating it when missing; false when it cannot be opened.
-    virtual bool OpenOrCreateKey(RegistryRoot root, const std::u16string& keyPath) = 0;
+    // Opens the key, creating it when missing; false when it cannot be opened
+    // with the access asked for.
+    virtual bool OpenOrCreateKey(RegistryRoot root, const std::u16string& keyPath,
+                                 KeyAccess access) = 0;
     virtual RegistryResult ReadValue(RegistryRoot root, const std::u16string& keyPath,
                                      const std::u16string& name, RegistryValue& value) = 0;
     virtual bool WriteBinary(RegistryRoot root, const std::u16string& keyPath,

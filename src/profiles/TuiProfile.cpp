@@ -59,7 +59,7 @@ bool TuiProfile::RegistryNamesUsable() const {
 bool TuiProfile::LoadStreamFromRegistry() {
     if (!Continue(OnBeforeLoadFromRegistry))
         return false;
-    if (!RegistryNamesUsable() || !FRegistry.OpenOrCreateKey(FRootKey, FKeyPath))
+    if (!RegistryNamesUsable() || !FRegistry.OpenOrCreateKey(FRootKey, FKeyPath, KeyAccess::Read))
         return false;
     RegistryValue value;
     switch (FRegistry.ReadValue(FRootKey, FKeyPath, FFileName, value)) {
@@ -83,7 +83,8 @@ bool TuiProfile::LoadStreamFromRegistry() {
 bool TuiProfile::SaveStreamToRegistry() {
     if (!Continue(OnBeforeSaveToRegistry))
         return false;
-    if (!RegistryNamesUsable() || !FRegistry.OpenOrCreateKey(FRootKey, FKeyPath))
+    if (!RegistryNamesUsable() ||
+        !FRegistry.OpenOrCreateKey(FRootKey, FKeyPath, KeyAccess::ReadWrite))
         return false;
     if (!FRegistry.WriteBinary(FRootKey, FKeyPath, FFileName, FMemoryStream.Bytes()))
         throw EProfileStorageError("the registry value " + ToUtf8(FFileName) +

@@ -8,9 +8,10 @@ SimRegistry::KeyId SimRegistry::Id(RegistryRoot root, const std::u16string& keyP
     return {root, AsciiLower(keyPath)};
 }
 
-bool SimRegistry::OpenOrCreateKey(RegistryRoot root, const std::u16string& keyPath) {
+bool SimRegistry::OpenOrCreateKey(RegistryRoot root, const std::u16string& keyPath,
+                                  KeyAccess access) {
     std::lock_guard lock(FMutex);
-    if (FFailing || root == RegistryRoot::None)
+    if (FFailing || root == RegistryRoot::None || (FReadOnly && access == KeyAccess::ReadWrite))
         return false;
     FKeys[Id(root, keyPath)];
     return true;

@@ -15,7 +15,8 @@ namespace zq::sim {
 
 class SimRegistry : public IRegistry {
 public:
-    bool OpenOrCreateKey(RegistryRoot root, const std::u16string& keyPath) override;
+    bool OpenOrCreateKey(RegistryRoot root, const std::u16string& keyPath,
+                         KeyAccess access) override;
     RegistryResult ReadValue(RegistryRoot root, const std::u16string& keyPath,
                              const std::u16string& name, RegistryValue& value) override;
     bool WriteBinary(RegistryRoot root, const std::u16string& keyPath, const std::u16string& name,
@@ -33,6 +34,9 @@ public:
     std::vector<std::u16string> ValueNames(RegistryRoot root, const std::u16string& keyPath) const;
     // Makes every key operation fail (an inaccessible key).
     void SetFailing(bool failing) { FFailing = failing; }
+    // Keys open for reading only and values cannot be written (a key the user
+    // may read but not change).
+    void SetReadOnly(bool readOnly) { FReadOnly = readOnly; }
     // Counts writes, so tests can tell that nothing was written.
     int WriteCount() const { return FWrites; }
 
@@ -47,6 +51,7 @@ private:
     mutable std::mutex FMutex;
     std::map<KeyId, Key> FKeys;
     bool FFailing = false;
+    bool FReadOnly = false;
     int FWrites = 0;
 };
 

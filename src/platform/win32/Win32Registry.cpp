@@ -27,8 +27,10 @@ UniqueKey CreateKey(RegistryRoot root, const std::u16string& keyPath, REGSAM acc
 
 } // namespace
 
-bool Win32Registry::OpenOrCreateKey(RegistryRoot root, const std::u16string& keyPath) {
-    return static_cast<bool>(CreateKey(root, keyPath, KEY_READ));
+bool Win32Registry::OpenOrCreateKey(RegistryRoot root, const std::u16string& keyPath,
+                                    KeyAccess access) {
+    return static_cast<bool>(
+        CreateKey(root, keyPath, access == KeyAccess::Read ? KEY_READ : KEY_READ | KEY_SET_VALUE));
 }
 
 RegistryResult Win32Registry::ReadValue(RegistryRoot root, const std::u16string& keyPath,
@@ -99,8 +101,8 @@ bool Win32Registry::WriteValue(RegistryRoot root, const std::u16string& keyPath,
 bool Win32Registry::DeleteKeyTree(RegistryRoot root, const std::u16string& keyPath) {
     if (!RootKey(root) || keyPath.empty())
         return false;
-    return ::RegDeleteTreeW(RootKey(root), Wide(keyPath).c_str()) == ERROR_SUCCESS &&
-           ::RegDeleteKeyW(RootKey(root), Wide(keyPath).c_str()) == ERROR_SUCCESS;
+    // Given a sub-key, the tree deletion removes the key itself too.
+    return ::RegDeleteTreeW(RootKey(root), Wide(keyPath).c_str()) == ERROR_SUCCESS;
 }
 
 } // namespace zq::win32

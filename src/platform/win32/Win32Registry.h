@@ -7,7 +7,8 @@ namespace zq::win32 {
 
 class Win32Registry : public IRegistry {
 public:
-    bool OpenOrCreateKey(RegistryRoot root, const std::u16string& keyPath) override;
+    bool OpenOrCreateKey(RegistryRoot root, const std::u16string& keyPath,
+                         KeyAccess access) override;
     RegistryResult ReadValue(RegistryRoot root, const std::u16string& keyPath,
                              const std::u16string& name, RegistryValue& value) override;
     bool WriteBinary(RegistryRoot root, const std::u16string& keyPath, const std::u16string& name,

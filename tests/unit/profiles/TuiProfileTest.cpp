@@ -142,12 +142,24 @@ TEST_F(TuiProfileTest, MissingValueOrKeyAnswersFalseAndKeepsTheStream) {
     Profile.SetSize(4);
     EXPECT_FALSE(Profile.LoadStreamFromRegistry());
     EXPECT_EQ(Profile.Stream().Size(), 4);
-    // The key is made on the way, as the registry operations open it for writing.
+    // The key is made on the way: the registry operations create a missing key.
     EXPECT_TRUE(Registry.KeyExists(RegistryRoot::CurrentUser, Key));
 
     Registry.SetFailing(true);
     EXPECT_FALSE(Profile.LoadStreamFromRegistry());
     EXPECT_FALSE(Profile.SaveStreamToRegistry());
+}
+
+TEST_F(TuiProfileTest, AKeyThatMayOnlyBeReadLoadsButRefusesTheSave) {
+    StoreValue(Pattern(16, 3));
+    Registry.SetReadOnly(true);
+    ASSERT_TRUE(Profile.LoadStreamFromRegistry());
+    Profile.Write(Pattern(4, 8).data(), 4);
+    bool after = false;
+    Profile.OnAfterSaveToRegistry = [&](TMemoryStream&) { after = true; };
+    EXPECT_FALSE(Profile.SaveStreamToRegistry());
+    EXPECT_FALSE(after);
+    EXPECT_EQ(Registry.GetValue(RegistryRoot::CurrentUser, Key, u"a.pfd")->Data, Pattern(16, 3));
 }
 
 TEST_F(TuiProfileTest, VetoStopsBeforeTheRegistryIsTouched) {

@@ -36,7 +36,7 @@ TEST(Win32System, AMutexExistsWhileItsOwnerHoldsIt) {
 TEST(Win32Registry, BinaryValuesRoundTripAndOtherTypesAreReported) {
     Win32Registry registry;
     const std::u16string key = u"software\\ZQMON.Test\\Registry";
-    ASSERT_TRUE(registry.OpenOrCreateKey(RegistryRoot::CurrentUser, key));
+    ASSERT_TRUE(registry.OpenOrCreateKey(RegistryRoot::CurrentUser, key, KeyAccess::ReadWrite));
     const std::vector<std::uint8_t> bytes{0x00, 0x01, 0xFE, 0xFF, 0x00};
     ASSERT_TRUE(registry.WriteBinary(RegistryRoot::CurrentUser, key, u"blob.pfd", bytes));
     RegistryValue value;
