@@ -99,5 +99,27 @@ TEST(Simulator, RegistryFolderSeedsTheKeyAndReceivesItBack) {
     EXPECT_EQ(run.Lines.back(), "t=110 exit 0");
 }
 
+TEST(Simulator, StoredNamesThatAreNoPlainFileNameStayOutOfTheRegistryFolder) {
+    zq::test::TempFolder folder;
+    const auto registry = folder.Path() / "registry";
+    SimulatorOptions options;
+    options.RegistryFolder = registry;
+    Simulate("quit\n", options);
+    // The stored name of the first profile of the first group now leads out of
+    // the folder.
+    std::fstream group(registry / "ProfileSettingGroup.pfd",
+                       std::ios::in | std::ios::out | std::ios::binary);
+    const std::u16string name = u"../escape.pfd";
+    group.seekp(12 + 4098);
+    for (const char16_t c : name + u'\0')
+        group.put(static_cast<char>(c & 0xFF)).put(static_cast<char>(c >> 8));
+    group.close();
+
+    const Output run = Simulate("bind 0 0 28\nquit\n", options);
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "escape.pfd"));
+    EXPECT_NE(run.Errors.find("../escape.pfd"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(registry / "allsettings.pfd"));
+}
+
 } // namespace
 } // namespace zq::sim

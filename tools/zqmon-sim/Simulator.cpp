@@ -352,8 +352,15 @@ void Simulator::WriteBack() {
         const auto value = FWorld->Registry.GetValue(RegistryRoot::CurrentUser, FKey, name);
         if (!value)
             continue;
-        std::ofstream out(*FOptions.RegistryFolder / std::filesystem::path(name),
-                          std::ios::binary | std::ios::trunc);
+        // A value name comes from stored profile data: only a plain file name
+        // may become a file, never a path out of the folder.
+        const std::filesystem::path file(name);
+        if (name.empty() || file != file.filename() || file == u"." || file == u"..") {
+            FErrors << "error: value " << ToUtf8(name)
+                    << " is not a file name and stays out of the registry folder\n";
+            continue;
+        }
+        std::ofstream out(*FOptions.RegistryFolder / file, std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(value->Data.data()),
                   static_cast<std::streamsize>(value->Data.size()));
         if (!out)
