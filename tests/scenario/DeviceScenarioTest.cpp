@@ -135,6 +135,21 @@ TEST_F(DeviceScenario, ProfileSwitchOnTheMouseIsQueriedAppliedAndTold) {
     EXPECT_EQ(FWorld.DM->FProfileIndex, 1);
 }
 
+TEST_F(DeviceScenario, AFailedProfileQueryKeepsTheProfileButRestoresTheModeAndAppliesCpi) {
+    World().Desktop.Peer().SetPresent(true);
+    FMouse.SetProfileCpiIndex(0, 3);
+    StartAndSettle();
+    FMouse.SetActiveProfile(1);
+    FMouse.SetGetFeatureError(31);
+    FMouse.SendStatusReport(1, 1);
+    Settle();
+    EXPECT_EQ(Channel("hid-set"), (std::vector<std::string>{Mode0, QueryProfile, Mode1}));
+    EXPECT_EQ(FWorld.DM->FProfileIndex, 0);
+    ASSERT_EQ(DriverRequests().size(), 1u);
+    EXPECT_EQ(DriverRequests()[0].substr(9, 36), RecordHead(1, 3)); // the level read at start
+    EXPECT_EQ(Channel("peer-send"), (std::vector<std::string>{"7040 1 0"}));
+}
+
 TEST_F(DeviceScenario, KeyTwentyTwoIsTakenAsAProfileEventAndTheMousesAnswerWins) {
     World().Desktop.Peer().SetPresent(true);
     StartAndSettle();

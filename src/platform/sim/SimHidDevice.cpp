@@ -78,6 +78,9 @@ std::uint32_t SimHidDevice::GetFeature(std::span<std::uint8_t> report) {
             return HidError::InvalidParameter;
         if (FMouse.FFeatureError != 0)
             return FMouse.FFeatureError;
+        if (FMouse.FGetFeatureError != 0)
+            return FMouse.FGetFeatureError;
+        FMouse.FFeatureRequests.emplace_back(report.begin(), report.end());
         reply = FMouse.AnswerFeatureLocked(FCollection, report[0], report.size());
     }
     // The platform hands over the report's length, whatever the device sent.

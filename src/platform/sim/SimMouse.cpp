@@ -257,6 +257,11 @@ void SimMouse::SetFeatureError(std::uint32_t error) {
     FFeatureError = error;
 }
 
+void SimMouse::SetGetFeatureError(std::uint32_t error) {
+    std::lock_guard lock(FBus.FMutex);
+    FGetFeatureError = error;
+}
+
 void SimMouse::SetReplyOverride(
     std::function<std::optional<std::vector<std::uint8_t>>(std::uint8_t, std::size_t)> reply) {
     std::lock_guard lock(FBus.FMutex);
@@ -266,6 +271,11 @@ void SimMouse::SetReplyOverride(
 std::vector<std::vector<std::uint8_t>> SimMouse::FeatureReportsReceived() const {
     std::lock_guard lock(FBus.FMutex);
     return FFeatureReports;
+}
+
+std::vector<std::vector<std::uint8_t>> SimMouse::FeatureRequestsReceived() const {
+    std::lock_guard lock(FBus.FMutex);
+    return FFeatureRequests;
 }
 
 std::vector<std::vector<std::uint8_t>> SimMouse::OutputReportsReceived() const {

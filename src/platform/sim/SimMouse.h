@@ -99,6 +99,8 @@ public:
     void SetProfileCpiIndex(std::uint8_t profile, std::uint8_t index);
     // Feature requests fail with this code from now on (0: they succeed).
     void SetFeatureError(std::uint32_t error);
+    // Only get-feature requests fail with this code (0: they succeed).
+    void SetGetFeatureError(std::uint32_t error);
     // Replaces the firmware's answer to a get-feature request: given the report
     // id and length asked for, the bytes to return (nullopt: the firmware answers).
     // It runs with the bus locked and must not call back into the mouse.
@@ -108,6 +110,8 @@ public:
     // What the mouse received, in order.
     std::vector<std::vector<std::uint8_t>> FeatureReportsReceived() const;
     std::vector<std::vector<std::uint8_t>> OutputReportsReceived() const;
+    // The buffers of the get-feature requests as the program handed them over.
+    std::vector<std::vector<std::uint8_t>> FeatureRequestsReceived() const;
 
 private:
     friend class SimHidBus;
@@ -138,10 +142,12 @@ private:
     std::array<std::uint8_t, 5> FCpiIndex{};
     std::optional<PendingQuery> FQuery;
     std::uint32_t FFeatureError = 0;
+    std::uint32_t FGetFeatureError = 0;
     std::function<std::optional<std::vector<std::uint8_t>>(std::uint8_t, std::size_t)>
         FReplyOverride;
     std::vector<std::vector<std::uint8_t>> FFeatureReports;
     std::vector<std::vector<std::uint8_t>> FOutputReports;
+    std::vector<std::vector<std::uint8_t>> FFeatureRequests;
 };
 
 } // namespace zq::sim

@@ -78,6 +78,10 @@ TEST_F(DeviceCommandTest, QueryCurrentProfileUsesReport2Twice) {
     EXPECT_EQ(Sets(), (std::vector<std::string>{"0203430001"
                                                 "00fafa" +
                                                 Zeros(8)}));
+    // The get request carries the query header too.
+    EXPECT_EQ(Mouse.FeatureRequestsReceived(),
+              (std::vector<std::vector<std::uint8_t>>{
+                  {2, 3, 0x43, 0, 1, 0, 0xFA, 0xFA, 0, 0, 0, 0, 0, 0, 0, 0}}));
     // The reply: the report id, the reply header, the profile from byte 8 on.
     EXPECT_EQ(Gets(), (std::vector<std::string>{"0203430001"
                                                 "00fafa"
@@ -101,6 +105,10 @@ TEST_F(DeviceCommandTest, ProfileCpiIndexIsByte1OfA42ByteReplyOnReport3) {
                                                 "02034f002a00fafa" + Zeros(8)}));
     EXPECT_EQ(asked, (std::vector<std::pair<int, std::size_t>>{{3, 64}, {3, 64}}));
     EXPECT_EQ(Gets().at(0), "03034f042a00fafa0006" + Zeros(54));
+    std::vector<std::uint8_t> request(64, 0);
+    const std::uint8_t header[] = {3, 3, 0x4F, 4, 0x2A, 0, 0xFA, 0xFA};
+    std::copy(std::begin(header), std::end(header), request.begin());
+    EXPECT_EQ(Mouse.FeatureRequestsReceived().at(0), request);
 }
 
 TEST_F(DeviceCommandTest, AnAbsentMouseLeavesDestinationsAsTheyWere) {
