@@ -35,6 +35,22 @@ MouseMonitor::MouseMonitor(Platform& platform, TDM& dm)
     FWindow = FPlatform.Desktop.CreateOwnWindow(
         options, [this](std::uint32_t msg, WParam w, LParam l) { return WndProc(msg, w, l); });
 
+    // The program never runs on without its main window: a close request hides
+    // About when it shows and otherwise ends the program as Exit does.
+    FWindow->OnCloseRequest = [this] {
+        if (FWindow->IsVisible())
+            BtnOKClick();
+        else
+            Exit1Click();
+    };
+    // The process may be ended as soon as the session's end has been handled,
+    // so the devices are shut down (the driver gets its reset record) now.
+    FWindow->OnSessionEnd = [this] {
+        if (!FDestroyed)
+            FormDestroy();
+        FPlatform.Loop.Terminate();
+    };
+
     TrayIcon1 = FPlatform.Desktop.CreateTrayIcon();
     TrayIcon1->SetMenu({{u"Config", true}, {u"About", false}, {u"Exit", true}});
     TrayIcon1->SetHint(TrayHint);
@@ -142,6 +158,7 @@ void MouseMonitor::ApplyLanguage() {
     TrayIcon1->SetMenuCaption(Exit1, Translate(u"Exit"));
     TrayIcon1->SetHint(Translate(TrayHint));
     FWindow->SetTitle(Translate(ApplicationTitle));
+    FPlatform.Desktop.SetApplicationTitle(FWindow->Title());
     ShowAboutScene();
 }
 

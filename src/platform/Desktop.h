@@ -42,6 +42,13 @@ public:
     virtual void BringToForeground() = 0;
     // The drawn content; onClick receives the name of a clicked button.
     virtual void SetScene(const Scene& scene, std::function<void(const std::string&)> onClick) = 0;
+
+    // The user or another program asks the window to close. With a handler the
+    // window stays; the handler decides what closing means.
+    std::function<void()> OnCloseRequest;
+    // The user's session is ending: the process may be ended as soon as this
+    // returns.
+    std::function<void()> OnSessionEnd;
 };
 
 struct TrayMenuItem {
@@ -89,8 +96,10 @@ public:
     virtual bool StartProgram(const std::filesystem::path& program,
                               const std::u16string& parameters,
                               const std::filesystem::path& workingFolder, int showCommand) = 0;
-    // A message box with an OK button, owned by no window; returns when closed.
+    // A message box with an OK button, owned by no window, captioned with the
+    // application's title; returns when closed.
     virtual void ShowMessage(const std::u16string& text) = 0;
+    virtual void SetApplicationTitle(const std::u16string& title) = 0;
     // Opens a document or web address through the shell ("open").
     virtual bool OpenAddress(const std::u16string& address, WindowHandle owner,
                              int showCommand) = 0;

@@ -87,6 +87,15 @@ TEST_F(ShellE2E, MissingConfigurationProgramAndBadFilesDoNotStopTheMonitor) {
     EXPECT_EQ(FMonitor.WaitForExit(), std::optional<DWORD>(0));
 }
 
+TEST_F(ShellE2E, ClosingTheMainWindowEndsTheMonitorAsExitDoes) {
+    FPeer = FInstall.StartPeer();
+    FMonitor = FInstall.StartMonitor();
+    ASSERT_NE(MonitorWindow(), nullptr);
+    ::PostMessageW(MonitorWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(FMonitor.WaitForExit(), std::optional<DWORD>(0));
+    EXPECT_TRUE(WaitFor([&] { return FInstall.PeerLogged("message 7036 0 0"); }));
+}
+
 TEST_F(ShellE2E, MessagesFromTheConfigurationProgramAreHandled) {
     FMonitor = FInstall.StartMonitor();
     DWORD_PTR result = 1;

@@ -52,6 +52,7 @@ TEST_F(LanguageScenario, StoredChineseTranslatesTitleMenuAndAboutButNotTheHint) 
     FStored = 0;
     Start();
     EXPECT_EQ(Title(), u"游戏鼠标监控程序");
+    EXPECT_EQ(FWorld.Desktop.ApplicationTitle(), u"游戏鼠标监控程序"); // message boxes' caption
     EXPECT_EQ(Menu(), (std::vector<std::u16string>{u"配置", u"退出"}));
     EXPECT_EQ(FWorld.Desktop.Tray()->Menu()[MouseMonitor::About1].Caption, u"关于");
     EXPECT_EQ(Hint(), u"GAMING MOUSE DRIVER");
@@ -65,6 +66,7 @@ TEST_F(LanguageScenario, AReloadWithAnotherStoredLanguageSwitchesEverything) {
     Start();
     ReloadSettings(1);
     EXPECT_EQ(Title(), u"GAMING MOUSE MONITOR");
+    EXPECT_EQ(FWorld.Desktop.ApplicationTitle(), u"GAMING MOUSE MONITOR");
     EXPECT_EQ(Menu(), (std::vector<std::u16string>{u"Config", u"Exit"}));
     EXPECT_EQ(SceneText(AboutOkButton), u"OK");
     ReloadSettings(0);

@@ -86,6 +86,32 @@ TEST_F(ShellScenario, ExitWithoutTheConfigurationProgramPostsNothing) {
     EXPECT_TRUE(Channel("peer-post").empty());
 }
 
+TEST_F(ShellScenario, ClosingTheMainWindowHidesAboutOrEndsTheProgramAsExitDoes) {
+    FWorld.Desktop.Peer().SetPresent(true);
+    auto& monitor = Start();
+    auto* window = FWorld.Desktop.FindOwnWindow(u"TZQMONMAIN");
+    monitor.About1Click();
+    EXPECT_FALSE(window->RequestClose());
+    EXPECT_FALSE(window->IsVisible());
+    EXPECT_FALSE(FWorld.Loop.IsTerminated());
+
+    // Asked again (say by an updater), the window stays until the program ends.
+    EXPECT_FALSE(window->RequestClose());
+    EXPECT_TRUE(FWorld.Loop.IsTerminated());
+    EXPECT_EQ(FWorld.Desktop.FindOwnWindow(u"TZQMONMAIN"), window);
+    EXPECT_EQ(Channel("peer-post"), (std::vector<std::string>{"7036 0 0"}));
+}
+
+TEST_F(ShellScenario, TheSessionsEndShutsTheDevicesDownOnce) {
+    Start();
+    FWorld.Desktop.FindOwnWindow(u"TZQMONMAIN")->EndSession();
+    EXPECT_TRUE(FWorld.Loop.IsTerminated());
+    const std::vector<std::string> reset{"80008004 " + std::string(476, '0')};
+    EXPECT_EQ(Channel("driver"), reset);
+    FMonitor.Stop();
+    EXPECT_EQ(Channel("driver"), reset);
+}
+
 TEST_F(ShellScenario, AboutShowsTheWindowAndItsButtonsAct) {
     auto& monitor = Start("http://www.example.com");
     EXPECT_FALSE(FWorld.Desktop.Tray()->ChooseMenuItem(u"About")); // hidden entry

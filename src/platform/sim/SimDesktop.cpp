@@ -46,6 +46,17 @@ bool SimWindow::ClickSceneItem(const std::string& name) {
     return false;
 }
 
+bool SimWindow::RequestClose() {
+    if (OnCloseRequest) {
+        OnCloseRequest();
+        return false;
+    }
+    // Left to the window manager, the window is destroyed: nothing finds it or
+    // reaches it any more.
+    FDesktop.FWindows.erase(FHandle);
+    return true;
+}
+
 SimTrayIcon::SimTrayIcon(SimDesktop& desktop) : FDesktop(desktop) {
     FDesktop.FTray = this;
 }

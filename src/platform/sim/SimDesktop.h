@@ -38,6 +38,13 @@ public:
     bool WasBroughtToForeground() const { return FForeground; }
     // A click on a named button of the scene; false when there is none.
     bool ClickSceneItem(const std::string& name);
+    // The window manager's close request; true when the window is gone after it.
+    bool RequestClose();
+    // The user's session ends.
+    void EndSession() {
+        if (OnSessionEnd)
+            OnSessionEnd();
+    }
 
 private:
     SimDesktop& FDesktop;
@@ -136,6 +143,9 @@ public:
                       const std::filesystem::path& workingFolder, int showCommand) override;
     bool OpenAddress(const std::u16string& address, WindowHandle owner, int showCommand) override;
     void ShowMessage(const std::u16string& text) override;
+    void SetApplicationTitle(const std::u16string& title) override { FApplicationTitle = title; }
+
+    const std::u16string& ApplicationTitle() const { return FApplicationTitle; }
 
     // The configuration program's window ("TZQCFGMAIN").
     RecordingPeer& Peer() { return FPeer; }
@@ -147,6 +157,7 @@ public:
 
 private:
     friend class SimWindow;
+    std::u16string FApplicationTitle;
     friend class SimTrayIcon;
     struct OwnWindow {
         SimWindow* Window;

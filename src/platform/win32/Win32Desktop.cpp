@@ -86,7 +86,7 @@ bool Win32Desktop::OpenAddress(const std::u16string& address, WindowHandle owner
 }
 
 void Win32Desktop::ShowMessage(const std::u16string& text) {
-    ::MessageBoxW(nullptr, Wide(text).c_str(), L"GAMING MOUSE MONITOR", MB_OK | MB_ICONWARNING);
+    ::MessageBoxW(nullptr, Wide(text).c_str(), Wide(FApplicationTitle).c_str(), MB_OK);
 }
 
 } // namespace zq::win32

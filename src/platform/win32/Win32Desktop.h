@@ -20,6 +20,10 @@ public:
                       const std::filesystem::path& workingFolder, int showCommand) override;
     bool OpenAddress(const std::u16string& address, WindowHandle owner, int showCommand) override;
     void ShowMessage(const std::u16string& text) override;
+    void SetApplicationTitle(const std::u16string& title) override { FApplicationTitle = title; }
+
+private:
+    std::u16string FApplicationTitle = u"GAMING MOUSE MONITOR";
 };
 
 } // namespace zq::win32

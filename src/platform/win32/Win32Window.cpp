@@ -141,6 +141,16 @@ LRESULT Win32Window::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_LBUTTONUP:
         Click(static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
         return 0;
+    case WM_CLOSE:
+        if (OnCloseRequest) {
+            OnCloseRequest();
+            return 0;
+        }
+        break;
+    case WM_ENDSESSION:
+        if (wParam && OnSessionEnd)
+            OnSessionEnd();
+        return 0;
     default:
         break;
     }
