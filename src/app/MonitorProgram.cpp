@@ -9,11 +9,13 @@
 namespace zq {
 
 int RunMonitorProgram(Platform& platform) {
-    // Another instance runs: end at once, showing and sending nothing.
-    if (platform.System.NamedMutexExists(MonitorClassName))
-        return 0;
-    // A mutex that cannot be created is no reason to stop; the program runs without it.
+    // Another instance runs: end at once, showing and sending nothing. Making
+    // the mutex answers that in one step, so two starts at the same moment
+    // cannot both go on. A mutex that cannot be made at all is no reason to
+    // stop; the program runs without it.
     const auto instanceLock = platform.System.CreateNamedMutex(MonitorClassName);
+    if (instanceLock.AlreadyExists)
+        return 0;
     try {
         const MonitorSession session(platform);
         platform.Loop.Run();

@@ -30,6 +30,13 @@ public:
     virtual ~INamedMutex() = default;
 };
 
+struct NamedMutexResult {
+    // Held by this process; null when it exists elsewhere or cannot be made.
+    std::unique_ptr<INamedMutex> Mutex;
+    // Another process made it first (or made it so that we may not open it).
+    bool AlreadyExists = false;
+};
+
 class ISystem {
 public:
     virtual ~ISystem() = default;
@@ -44,8 +51,9 @@ public:
     virtual void DebugOutput(const std::u16string& text) = 0;
     // True when a mutex of that name exists (another instance runs).
     virtual bool NamedMutexExists(const std::u16string& name) = 0;
-    // Creates the mutex, owned by this process; null when that fails.
-    virtual std::unique_ptr<INamedMutex> CreateNamedMutex(const std::u16string& name) = 0;
+    // Creates the mutex, owned by this process, and tells in the same step
+    // whether another process has it already.
+    virtual NamedMutexResult CreateNamedMutex(const std::u16string& name) = 0;
 };
 
 } // namespace zq

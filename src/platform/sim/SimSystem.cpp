@@ -37,10 +37,12 @@ bool SimSystem::NamedMutexExists(const std::u16string& name) {
     return FMutexes->count(name) != 0;
 }
 
-std::unique_ptr<INamedMutex> SimSystem::CreateNamedMutex(const std::u16string& name) {
-    if (FMutexFails)
-        return nullptr;
-    return std::make_unique<SimMutex>(FMutexes, name);
+NamedMutexResult SimSystem::CreateNamedMutex(const std::u16string& name) {
+    NamedMutexResult result;
+    result.AlreadyExists = FMutexes->count(name) != 0;
+    if (!result.AlreadyExists && !FMutexFails)
+        result.Mutex = std::make_unique<SimMutex>(FMutexes, name);
+    return result;
 }
 
 } // namespace zq::sim

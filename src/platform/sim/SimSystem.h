@@ -22,7 +22,7 @@ public:
     std::filesystem::path DocumentsFolder() override { return FDocumentsFolder; }
     void DebugOutput(const std::u16string& text) override;
     bool NamedMutexExists(const std::u16string& name) override;
-    std::unique_ptr<INamedMutex> CreateNamedMutex(const std::u16string& name) override;
+    NamedMutexResult CreateNamedMutex(const std::u16string& name) override;
 
     void SetOsVersion(const OsVersion& version) { FVersion = version; }
     void SetArchitecture(const SystemArchitecture& architecture) { FArchitecture = architecture; }

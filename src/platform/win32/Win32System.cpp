@@ -115,11 +115,16 @@ bool Win32System::NamedMutexExists(const std::u16string& name) {
     return static_cast<bool>(mutex);
 }
 
-std::unique_ptr<INamedMutex> Win32System::CreateNamedMutex(const std::u16string& name) {
-    HANDLE mutex = ::CreateMutexW(nullptr, TRUE, Wide(name).c_str());
-    if (!mutex)
-        return nullptr;
-    return std::make_unique<Win32Mutex>(mutex);
+NamedMutexResult Win32System::CreateNamedMutex(const std::u16string& name) {
+    UniqueHandle mutex(::CreateMutexW(nullptr, TRUE, Wide(name).c_str()));
+    const DWORD error = ::GetLastError();
+    NamedMutexResult result;
+    // A mutex another user's or an elevated instance made may exist without
+    // being ours to open.
+    result.AlreadyExists = mutex ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
+    if (mutex && !result.AlreadyExists)
+        result.Mutex = std::make_unique<Win32Mutex>(mutex.Release());
+    return result;
 }
 
 } // namespace zq::win32

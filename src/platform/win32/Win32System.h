@@ -13,7 +13,7 @@ public:
     std::filesystem::path DocumentsFolder() override;
     void DebugOutput(const std::u16string& text) override;
     bool NamedMutexExists(const std::u16string& name) override;
-    std::unique_ptr<INamedMutex> CreateNamedMutex(const std::u16string& name) override;
+    NamedMutexResult CreateNamedMutex(const std::u16string& name) override;
 };
 
 } // namespace zq::win32

@@ -26,9 +26,14 @@ TEST(Win32System, AMutexExistsWhileItsOwnerHoldsIt) {
     const std::u16string name = u"ZQMON.TestMutex." + std::u16string(u"1");
     EXPECT_FALSE(system.NamedMutexExists(name));
     {
-        auto mutex = system.CreateNamedMutex(name);
-        ASSERT_NE(mutex, nullptr);
+        const auto first = system.CreateNamedMutex(name);
+        ASSERT_NE(first.Mutex, nullptr);
+        EXPECT_FALSE(first.AlreadyExists);
         EXPECT_TRUE(system.NamedMutexExists(name));
+        // A second creation learns of the first in the same call.
+        const auto second = system.CreateNamedMutex(name);
+        EXPECT_TRUE(second.AlreadyExists);
+        EXPECT_EQ(second.Mutex, nullptr);
     }
     EXPECT_FALSE(system.NamedMutexExists(name));
 }
