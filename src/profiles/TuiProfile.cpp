@@ -97,6 +97,8 @@ bool TuiProfile::SaveStreamToRegistry() {
 void TuiProfile::LoadFile(const std::u16string& file) {
     std::ifstream in(ToPath(file), std::ios::binary | std::ios::ate);
     const std::streamoff size = in ? static_cast<std::streamoff>(in.tellg()) : -1;
+    if (size > static_cast<std::streamoff>(MaxFileBytes))
+        throw EProfileStorageError("the file " + ToUtf8(file) + " is too large");
     std::vector<std::uint8_t> bytes;
     if (size >= 0 && in.seekg(0)) {
         bytes.resize(static_cast<std::size_t>(size));

@@ -38,6 +38,10 @@ using TuiProfileEvent2 = std::function<void(TMemoryStream& AStream)>;
 
 class TuiProfile {
 public:
+    // A stored file longer than this cannot hold any record of ours (the
+    // largest is 121400 bytes); it is refused as unreadable, not read whole.
+    static constexpr std::uintmax_t MaxFileBytes = 16u << 20;
+
     explicit TuiProfile(IRegistry& registry) : FRegistry(registry) {}
     TuiProfile(const TuiProfile&) = delete;
     TuiProfile& operator=(const TuiProfile&) = delete;

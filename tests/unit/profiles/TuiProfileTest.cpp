@@ -308,6 +308,18 @@ TEST_F(TuiProfileTest, FileThatCannotBeReadIsAnErrorAndChangesNothing) {
     EXPECT_EQ(StreamBytes(Profile), (std::vector<std::uint8_t>{'a', 'b', 'c'}));
 }
 
+TEST_F(TuiProfileTest, AFileTooLargeForAnyRecordIsRefusedAsUnreadable) {
+    const auto file = Folder.Path() / "a.pfd";
+    { std::ofstream{file}; }
+    std::filesystem::resize_file(file, TuiProfile::MaxFileBytes + 1); // sparse: no real size
+    Profile.Write("abc", 3);
+    EXPECT_THROW(Profile.LoadStreamFromFile(file.u16string()), EProfileStorageError);
+    EXPECT_EQ(StreamBytes(Profile), (std::vector<std::uint8_t>{'a', 'b', 'c'}));
+    std::filesystem::resize_file(file, TuiProfile::MaxFileBytes);
+    EXPECT_TRUE(Profile.LoadStreamFromFile(file.u16string()));
+    EXPECT_EQ(Profile.Stream().Size(), static_cast<std::int64_t>(TuiProfile::MaxFileBytes));
+}
+
 TEST_F(TuiProfileTest, PreSaveTakesFolderAndNameWithoutWriting) {
     bool before = false;
     Profile.OnBeforeSaveToFile = [&](TMemoryStream&, bool&) { before = true; };
