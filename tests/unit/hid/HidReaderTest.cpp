@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -183,6 +184,32 @@ TEST_F(HidReaderTest, StopFromInsideADeliveryEndsThatReaderToo) {
     EXPECT_EQ(calls, 1);
     EXPECT_TRUE(WaitUntil([&] { return Data.ReaderCount() == 0; }));
     EXPECT_TRUE(WaitUntil([&] { return Mouse.OpenHandles() == 0; }));
+}
+
+TEST_F(HidReaderTest, AStopFromAReadersOwnThreadEndsEveryReaderAndReadingStartsAgain) {
+    sim::SimMouse& other = World.Hid.AddMouse();
+    std::atomic<int> notices = 0;
+    Data.OnDeviceNotConnected = [&](const std::u16string&, const std::u16string&) {
+        ++notices;
+        Data.HidStopRead(); // on the removed mouse's reader thread
+    };
+    Data.HidFindAndReadDevice(VendorUsageAndPage, u"*");
+    World.Loop.RunUntilQuiet();
+    ASSERT_EQ(Data.ReaderCount(), 2u);
+    Mouse.Unplug();
+    World.Loop.RunUntilQuiet();
+    EXPECT_EQ(notices, 1);
+    EXPECT_TRUE(WaitUntil([&] { return Data.ReaderCount() == 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return other.OpenHandles() == 0; }));
+    other.SendButtonReport(1);
+    World.Loop.RunUntilQuiet();
+    EXPECT_TRUE(Received().empty());
+
+    Data.HidFindAndReadDevice(VendorUsageAndPage, u"*");
+    other.SendButtonReport(1);
+    World.Loop.RunUntilQuiet();
+    ASSERT_EQ(Received().size(), 1u);
+    EXPECT_EQ(Received()[0].Path, other.Path(SimVendorCollection));
 }
 
 TEST_F(HidReaderTest, HandlerErrorsGoToTheLoopAndReadingGoesOn) {
