@@ -16,13 +16,13 @@ void StoreLanguage(std::uint8_t language) {
     std::vector<BYTE> settings(30954, 0);
     settings[30950] = 2; // CurrentGame
     settings[30952] = language;
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, Key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+    HKEY raw = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, Key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
                                 nullptr),
               ERROR_SUCCESS);
-    ::RegSetValueExW(key, L"allsettings.pfd", 0, REG_BINARY, settings.data(),
+    const win32::UniqueKey key(raw);
+    ::RegSetValueExW(key.Get(), L"allsettings.pfd", 0, REG_BINARY, settings.data(),
                      static_cast<DWORD>(settings.size()));
-    ::RegCloseKey(key);
 }
 
 std::wstring MonitorTitle() {

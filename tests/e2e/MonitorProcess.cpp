@@ -24,7 +24,7 @@ Process Process::Start(const std::filesystem::path& program, const std::wstring&
     const std::wstring folder = program.parent_path().wstring();
     if (::CreateProcessW(program.wstring().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                          nullptr, folder.c_str(), &startup, &info)) {
-        ::CloseHandle(info.hThread);
+        const win32::UniqueHandle thread(info.hThread); // only the process is kept
         process.FProcess.Reset(info.hProcess);
         process.FId = info.dwProcessId;
     }

@@ -84,14 +84,16 @@ TEST_F(ProfilesE2E, ConfigurationNamesTheRegistryKey) {
 TEST_F(ProfilesE2E, AStoredValueOfAnotherTypeIsNeitherFatalNorOverwritten) {
     constexpr wchar_t Key[] = L"software\\software\\ZQGMMOUSE";
     ::RegDeleteTreeW(HKEY_CURRENT_USER, Key);
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, Key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+    HKEY raw = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, Key, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
                                 nullptr),
               ERROR_SUCCESS);
-    const wchar_t text[] = L"not a profile";
-    ::RegSetValueExW(key, L"allsettings.pfd", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                     sizeof(text));
-    ::RegCloseKey(key);
+    {
+        const win32::UniqueKey key(raw);
+        const wchar_t text[] = L"not a profile";
+        ::RegSetValueExW(key.Get(), L"allsettings.pfd", 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(text), sizeof(text));
+    }
     MonitorInstall install;
     RunOnce(install);
     DWORD type = 0;

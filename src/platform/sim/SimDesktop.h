@@ -4,6 +4,7 @@
 // programs. Everything done to the outside world goes to the log.
 
 #include "platform/Desktop.h"
+#include "platform/sim/RecordingPeer.h"
 #include "platform/sim/SimLog.h"
 #include "platform/sim/SimLoop.h"
 
@@ -83,47 +84,6 @@ private:
     std::filesystem::path FIconFile;
     std::u16string FHint;
     std::vector<TrayMenuItem> FMenu;
-};
-
-// The configuration program as the monitor sees it: a window of its class that
-// may exist or not, receives messages, and can send messages to the monitor.
-class RecordingPeer {
-public:
-    struct Message {
-        std::uint32_t Msg;
-        WParam W;
-        LParam L;
-        bool Sent; // false: posted
-        bool operator==(const Message&) const = default;
-    };
-
-    RecordingPeer(SimDesktop& desktop, std::u16string className);
-
-    const std::u16string& ClassName() const { return FClassName; }
-    WindowHandle Handle() const { return FHandle; }
-    bool Present() const { return FPresent; }
-    void SetPresent(bool present) { FPresent = present; }
-    // A hung program answers no sent message.
-    void SetHung(bool hung) { FHung = hung; }
-    bool Hung() const { return FHung; }
-    void SetReply(LResult reply) { FReply = reply; }
-    const std::vector<Message>& Received() const { return FReceived; }
-    int ShowCommandsReceived() const { return FShown; }
-
-    // Messages from the configuration program to the monitor's main window.
-    std::optional<LResult> SendToMonitor(std::uint32_t msg, WParam w, LParam l);
-    bool PostToMonitor(std::uint32_t msg, WParam w, LParam l);
-
-private:
-    friend class SimDesktop;
-    SimDesktop& FDesktop;
-    std::u16string FClassName;
-    WindowHandle FHandle;
-    bool FPresent = false;
-    bool FHung = false;
-    LResult FReply = 0;
-    int FShown = 0;
-    std::vector<Message> FReceived;
 };
 
 class SimDesktop : public IDesktop {

@@ -78,6 +78,13 @@ struct FontTraits {
 };
 using UniqueFont = UniqueResource<HFONT, FontTraits>;
 
+struct BrushTraits {
+    static HBRUSH Invalid() { return nullptr; }
+    static bool IsValid(HBRUSH b) { return b != nullptr; }
+    static void Close(HBRUSH b) { ::DeleteObject(b); }
+};
+using UniqueBrush = UniqueResource<HBRUSH, BrushTraits>;
+
 struct MenuTraits {
     static HMENU Invalid() { return nullptr; }
     static bool IsValid(HMENU m) { return m != nullptr; }

@@ -88,7 +88,12 @@ using MixerGetLineControlsFn = MMRESULT(WINAPI*)(HMIXEROBJ, LPMIXERLINECONTROLSW
 using MixerGetControlDetailsFn = MMRESULT(WINAPI*)(HMIXEROBJ, LPMIXERCONTROLDETAILS, DWORD);
 using MixerSetControlDetailsFn = MMRESULT(WINAPI*)(HMIXEROBJ, LPMIXERCONTROLDETAILS, DWORD);
 
+} // namespace
+
+// The mixer functions of winmm, valid while the library they came from is
+// loaded; every open mixer device keeps the table alive.
 struct MixerApi {
+    UniqueLibrary Library;
     MixerGetNumDevsFn GetNumDevs = nullptr;
     MixerOpenFn Open = nullptr;
     MixerCloseFn Close = nullptr;
@@ -97,7 +102,8 @@ struct MixerApi {
     MixerGetControlDetailsFn GetControlDetails = nullptr;
     MixerSetControlDetailsFn SetControlDetails = nullptr;
 };
-MixerApi Mixer;
+
+namespace {
 
 template <typename Fn> bool Bind(HMODULE module, const char* name, Fn& fn) {
     fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
@@ -106,7 +112,8 @@ template <typename Fn> bool Bind(HMODULE module, const char* name, Fn& fn) {
 
 class Win32MixerDevice : public IMixerDevice {
 public:
-    explicit Win32MixerDevice(HMIXER mixer) : FMixer(mixer) {}
+    Win32MixerDevice(std::shared_ptr<const MixerApi> api, HMIXER mixer)
+        : FApi(std::move(api)), Mixer(*FApi), FMixer(mixer) {}
     ~Win32MixerDevice() override { Mixer.Close(FMixer); }
     Win32MixerDevice(const Win32MixerDevice&) = delete;
     Win32MixerDevice& operator=(const Win32MixerDevice&) = delete;
@@ -164,6 +171,8 @@ private:
         details.paDetails = &value;
         return details;
     }
+    std::shared_ptr<const MixerApi> FApi;
+    const MixerApi& Mixer;
     HMIXER FMixer;
 };
 
@@ -196,34 +205,34 @@ std::unique_ptr<ICaptureEndpoint> Win32Audio::OpenDefaultCaptureEndpoint() {
                                                   std::move(endpoint));
 }
 
+Win32Audio::Win32Audio() = default;
+
 bool Win32Audio::BindMixer() {
-    if (FMixerBound)
+    if (FMixer)
         return true;
-    if (!FWinmm)
-        FWinmm = LoadSystemLibrary(L"winmm.dll");
-    if (!FWinmm)
-        return false;
-    const HMODULE m = FWinmm.Get();
-    FMixerBound = Bind(m, "mixerGetNumDevs", Mixer.GetNumDevs) &&
-                  Bind(m, "mixerOpen", Mixer.Open) && Bind(m, "mixerClose", Mixer.Close) &&
-                  Bind(m, "mixerGetLineInfoW", Mixer.GetLineInfo) &&
-                  Bind(m, "mixerGetLineControlsW", Mixer.GetLineControls) &&
-                  Bind(m, "mixerGetControlDetailsW", Mixer.GetControlDetails) &&
-                  Bind(m, "mixerSetControlDetails", Mixer.SetControlDetails);
-    return FMixerBound;
+    auto api = std::make_shared<MixerApi>();
+    api->Library = LoadSystemLibrary(L"winmm.dll");
+    const HMODULE m = api->Library.Get();
+    if (m && Bind(m, "mixerGetNumDevs", api->GetNumDevs) && Bind(m, "mixerOpen", api->Open) &&
+        Bind(m, "mixerClose", api->Close) && Bind(m, "mixerGetLineInfoW", api->GetLineInfo) &&
+        Bind(m, "mixerGetLineControlsW", api->GetLineControls) &&
+        Bind(m, "mixerGetControlDetailsW", api->GetControlDetails) &&
+        Bind(m, "mixerSetControlDetails", api->SetControlDetails))
+        FMixer = std::move(api);
+    return FMixer != nullptr;
 }
 
 std::uint32_t Win32Audio::MixerDeviceCount() {
-    return BindMixer() ? Mixer.GetNumDevs() : 0;
+    return BindMixer() ? FMixer->GetNumDevs() : 0;
 }
 
 std::unique_ptr<IMixerDevice> Win32Audio::OpenMixer(std::uint32_t device) {
     if (!BindMixer())
         return nullptr;
     HMIXER mixer = nullptr;
-    if (Mixer.Open(&mixer, device, 0, 0, MIXER_OBJECTF_MIXER) != MMSYSERR_NOERROR || !mixer)
+    if (FMixer->Open(&mixer, device, 0, 0, MIXER_OBJECTF_MIXER) != MMSYSERR_NOERROR || !mixer)
         return nullptr;
-    return std::make_unique<Win32MixerDevice>(mixer);
+    return std::make_unique<Win32MixerDevice>(FMixer, mixer);
 }
 
 } // namespace zq::win32

@@ -6,11 +6,15 @@
 #include "platform/Audio.h"
 #include "platform/win32/Handles.h"
 
+#include <memory>
+
 namespace zq::win32 {
+
+struct MixerApi;
 
 class Win32Audio : public IAudio {
 public:
-    Win32Audio() = default;
+    Win32Audio();
     ~Win32Audio() override;
     Win32Audio(const Win32Audio&) = delete;
     Win32Audio& operator=(const Win32Audio&) = delete;
@@ -23,8 +27,7 @@ private:
     bool BindMixer();
 
     bool FComInitialized = false;
-    UniqueLibrary FWinmm;
-    bool FMixerBound = false;
+    std::shared_ptr<const MixerApi> FMixer; // bound on first use
 };
 
 } // namespace zq::win32

@@ -248,8 +248,7 @@ Win32LanguageEditorWindow::~Win32LanguageEditorWindow() {
     FEditor.Form().OnTextChanged = nullptr;
     // The windows go while every member is still there: an open cell edit is
     // dropped, not committed, and the window procedure no longer reaches us.
-    if (const HWND edit = std::exchange(FCellEdit, nullptr))
-        ::DestroyWindow(edit);
+    { const UniqueWindow edit = std::move(FCellEdit); }
     if (FWindow) {
         ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, 0);
         FWindow.Reset();
@@ -407,31 +406,30 @@ void Win32LanguageEditorWindow::BeginCellEdit(int row) {
     if (!ListView_GetSubItemRect(FGrid, row, 1, LVIR_LABEL, &cell))
         return;
     FEditRow = row;
-    FCellEdit =
-        ::CreateWindowExW(0, L"EDIT", Wide(rows[static_cast<std::size_t>(row)].Translation).c_str(),
-                          WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, cell.left, cell.top,
-                          cell.right - cell.left, cell.bottom - cell.top, FGrid, nullptr,
-                          ::GetModuleHandleW(nullptr), nullptr);
-    if (!FCellEdit)
+    FCellEdit.Reset(::CreateWindowExW(0, L"EDIT",
+                                      Wide(rows[static_cast<std::size_t>(row)].Translation).c_str(),
+                                      WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, cell.left,
+                                      cell.top, cell.right - cell.left, cell.bottom - cell.top,
+                                      FGrid, nullptr, ::GetModuleHandleW(nullptr), nullptr));
+    const HWND edit = FCellEdit.Get();
+    if (!edit)
         return;
-    ::SendMessageW(FCellEdit, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), FALSE);
-    ::SetWindowLongPtrW(FCellEdit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    FCellEditDefault = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrW(FCellEdit, GWLP_WNDPROC,
-                            reinterpret_cast<LONG_PTR>(&Win32LanguageEditorWindow::CellEditProc)));
-    ::SendMessageW(FCellEdit, EM_SETSEL, 0, -1);
-    ::SetFocus(FCellEdit);
+    ::SendMessageW(edit, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), FALSE);
+    ::SetWindowLongPtrW(edit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    FCellEditDefault = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
+        edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Win32LanguageEditorWindow::CellEditProc)));
+    ::SendMessageW(edit, EM_SETSEL, 0, -1);
+    ::SetFocus(edit);
 }
 
 void Win32LanguageEditorWindow::EndCellEdit(bool commit) {
-    const HWND edit = FCellEdit;
-    if (!edit)
+    if (!FCellEdit)
         return;
-    // Cleared first: destroying the box takes its focus, which ends the edit again.
-    FCellEdit = nullptr;
+    // Taken out first: destroying the box takes its focus, which ends the edit again.
+    UniqueWindow edit = std::move(FCellEdit);
     if (commit)
-        FEditor.SetTranslation(FEditRow, WindowText(edit));
-    ::DestroyWindow(edit);
+        FEditor.SetTranslation(FEditRow, WindowText(edit.Get()));
+    edit.Reset();
     ListView_RedrawItems(FGrid, FEditRow, FEditRow);
     if (::GetFocus() == nullptr || ::GetFocus() == FWindow.Get())
         ::SetFocus(FGrid);
@@ -444,7 +442,7 @@ LRESULT CALLBACK Win32LanguageEditorWindow::CellEditProc(HWND edit, UINT msg, WP
     const WNDPROC original = self ? self->FCellEditDefault : nullptr;
     if (!original)
         return ::DefWindowProcW(edit, msg, wParam, lParam);
-    if (self->FCellEdit == edit) {
+    if (self->FCellEdit.Get() == edit) {
         switch (msg) {
         case WM_GETDLGCODE:
             return DLGC_WANTALLKEYS; // Enter and Escape belong to the cell

@@ -61,7 +61,7 @@ private:
     std::map<std::u16string, HWND, std::less<>> FControls;
     HWND FTabs = nullptr;
     HWND FGrid = nullptr;
-    HWND FCellEdit = nullptr;
+    UniqueWindow FCellEdit;
     WNDPROC FCellEditDefault = nullptr;
     int FEditRow = -1;
     bool FRefreshing = false;

@@ -93,16 +93,14 @@ void Win32Window::Paint() {
     HDC dc = ::BeginPaint(FWindow.Get(), &ps);
     RECT client;
     ::GetClientRect(FWindow.Get(), &client);
-    const HBRUSH background = ::CreateSolidBrush(ToColor(FScene.Background));
-    ::FillRect(dc, &client, background);
-    ::DeleteObject(background);
+    const UniqueBrush background(::CreateSolidBrush(ToColor(FScene.Background)));
+    ::FillRect(dc, &client, background.Get());
     ::SetBkMode(dc, TRANSPARENT);
     for (const auto& item : FScene.Items) {
         RECT r{item.X, item.Y, item.X + item.Width, item.Y + item.Height};
         if (item.Kind == SceneItemKind::Button) {
-            const HBRUSH face = ::CreateSolidBrush(RGB(0x40, 0x40, 0x40));
-            ::FillRect(dc, &r, face);
-            ::DeleteObject(face);
+            const UniqueBrush face(::CreateSolidBrush(RGB(0x40, 0x40, 0x40)));
+            ::FillRect(dc, &r, face.Get());
             ::FrameRect(dc, &r, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
         }
         if (item.Text.empty())

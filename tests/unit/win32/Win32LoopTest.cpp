@@ -2,6 +2,7 @@
 
 #include "platform/win32/Win32Loop.h"
 #include "platform/Timer.h"
+#include "platform/win32/Handles.h"
 #include "platform/win32/Win32Desktop.h"
 
 #include <gtest/gtest.h>
@@ -84,12 +85,12 @@ TEST(Win32Desktop, OwnWindowIsFoundByClassAndAnswersMessages) {
 
 TEST(Win32Desktop, SendingToAHungProgramGivesUpAfterTheTimeout) {
     // A window whose thread stops answering, as a hung configuration program would.
-    HANDLE release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    const UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::atomic<HWND> hung{nullptr};
     std::thread owner([&] {
         hung = ::CreateWindowExW(0, L"STATIC", L"hung", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                  nullptr, nullptr);
-        ::WaitForSingleObject(release, INFINITE);
+        ::WaitForSingleObject(release.Get(), INFINITE);
         ::DestroyWindow(hung);
     });
     while (!hung)
@@ -99,9 +100,8 @@ TEST(Win32Desktop, SendingToAHungProgramGivesUpAfterTheTimeout) {
     EXPECT_EQ(desktop.SendToWindow(reinterpret_cast<WindowHandle>(hung.load()), 7040, 1, 0, 300),
               std::nullopt);
     EXPECT_LT(::GetTickCount() - before, 5000u);
-    ::SetEvent(release);
+    ::SetEvent(release.Get());
     owner.join();
-    ::CloseHandle(release);
 }
 
 TEST(Win32Desktop, StartingAMissingProgramFailsQuietly) {

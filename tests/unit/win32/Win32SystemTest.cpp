@@ -1,6 +1,7 @@
 // System facts, named mutexes and the registry on Windows, under wine.
 
 #include "platform/win32/Win32System.h"
+#include "platform/win32/Handles.h"
 #include "platform/win32/Win32Registry.h"
 
 #include <gtest/gtest.h>
@@ -54,10 +55,10 @@ TEST(Win32Registry, BinaryValuesRoundTripAndOtherTypesAreReported) {
     ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, L"software\\ZQMON.Test\\Registry", 0,
                               KEY_SET_VALUE, &raw),
               ERROR_SUCCESS);
+    const UniqueKey textKey(raw);
     const wchar_t text[] = L"text";
-    ::RegSetValueExW(raw, L"text.pfd", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
+    ::RegSetValueExW(textKey.Get(), L"text.pfd", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
                      sizeof(text));
-    ::RegCloseKey(raw);
     ASSERT_EQ(registry.ReadValue(RegistryRoot::CurrentUser, key, u"text.pfd", value),
               RegistryResult::Ok);
     EXPECT_EQ(value.Type, REG_SZ_);
