@@ -116,8 +116,9 @@ bool Win32System::NamedMutexExists(const std::u16string& name) {
 }
 
 NamedMutexResult Win32System::CreateNamedMutex(const std::u16string& name) {
-    UniqueHandle mutex(::CreateMutexW(nullptr, TRUE, Wide(name).c_str()));
-    const DWORD error = ::GetLastError();
+    const std::wstring wideName = Wide(name);
+    UniqueHandle mutex(::CreateMutexW(nullptr, TRUE, wideName.c_str()));
+    const DWORD error = ::GetLastError(); // before anything else can change it
     NamedMutexResult result;
     // A mutex another user's or an elevated instance made may exist without
     // being ours to open.
