@@ -6,8 +6,6 @@
 
 namespace zq {
 
-namespace {} // namespace
-
 // Decimal with an optional sign, or hexadecimal after "$" or "0x" (up to 32 bits,
 // read as the bit pattern of a signed integer). Anything else is not a number.
 bool ParseIniInteger(const std::u16string& text, std::int32_t& value) {

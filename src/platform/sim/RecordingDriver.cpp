@@ -179,9 +179,13 @@ RecordingDriver::~RecordingDriver() {
     SettleLocked();
 }
 
+bool RecordingDriver::OpensLocked(const std::u16string& path) const {
+    return FPresent && path == u"\\\\.\\" + FName;
+}
+
 std::unique_ptr<IDriverDevice> RecordingDriver::Open(const std::u16string& path) {
     std::lock_guard lock(FMutex);
-    if (!FPresent || path != u"\\\\.\\" + FName)
+    if (!OpensLocked(path))
         return nullptr;
     ++FOpens;
     return std::make_unique<Device>(*this);
@@ -189,7 +193,7 @@ std::unique_ptr<IDriverDevice> RecordingDriver::Open(const std::u16string& path)
 
 std::unique_ptr<IDriverReadDevice> RecordingDriver::OpenOverlapped(const std::u16string& path) {
     std::lock_guard lock(FMutex);
-    if (!FPresent || path != u"\\\\.\\" + FName)
+    if (!OpensLocked(path))
         return nullptr;
     auto device = std::make_unique<ReadDevice>(*this);
     FReadDevices.push_back(device.get());
@@ -254,22 +258,19 @@ void RecordingDriver::SetFailure(std::uint32_t code, std::uint32_t error) {
 }
 
 void RecordingDriver::FeedBlock(std::vector<std::uint8_t> block) {
-    {
-        std::lock_guard lock(FMutex);
-        for (ReadDevice* device : FReadDevices)
-            if (!device->FDisconnected)
-                device->FQueue.push_back(Entry{block, 0});
-        SettleLocked();
-    }
-    FChanged.notify_all();
+    Feed(Entry{std::move(block), 0});
 }
 
 void RecordingDriver::FeedFailure(std::uint32_t error) {
+    Feed(Entry{{}, error});
+}
+
+void RecordingDriver::Feed(const Entry& entry) {
     {
         std::lock_guard lock(FMutex);
         for (ReadDevice* device : FReadDevices)
             if (!device->FDisconnected)
-                device->FQueue.push_back(Entry{{}, error});
+                device->FQueue.push_back(entry);
         SettleLocked();
     }
     FChanged.notify_all();

@@ -89,6 +89,8 @@ private:
     // With the lock held: brings the loop's count of announced work in line with
     // the state of the handles.
     void SettleLocked();
+    bool OpensLocked(const std::u16string& path) const;
+    void Feed(const Entry& entry);
     // The thread waits again: the blocks it took are delivered.
     void WaitingLocked(std::thread::id thread);
 

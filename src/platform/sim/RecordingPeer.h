@@ -32,7 +32,6 @@ public:
     void SetPresent(bool present) { FPresent = present; }
     // A hung program answers no sent message.
     void SetHung(bool hung) { FHung = hung; }
-    bool Hung() const { return FHung; }
     void SetReply(LResult reply) { FReply = reply; }
     const std::vector<Message>& Received() const { return FReceived; }
     int ShowCommandsReceived() const { return FShown; }

@@ -34,7 +34,6 @@ public:
     // The simulated system.
     std::vector<Device>& Devices() { return FDevices; }
     void SetAvailable(bool available) { FAvailable = available; }
-    void SetWindowsFolder(std::filesystem::path folder) { FWindowsFolder = std::move(folder); }
     void SetCopyFails(bool fails) { FCopyFails = fails; }
     void SetServiceManagerFails(bool fails) { FServiceFails = fails; }
     // What the installer tool does to the simulated system, given its parameters.

@@ -15,7 +15,7 @@ public:
     std::optional<bool> GetMute() override {
         if (FOwner.FGetFails)
             return std::nullopt;
-        return (*FOwner.FDevices)[FDevice].Muted;
+        return FOwner.FDevices[FDevice].Muted;
     }
     bool SetMute(bool muted) override {
         if (FOwner.FSetFails)
@@ -46,7 +46,7 @@ public:
     std::optional<std::uint32_t> GetValue(std::uint32_t controlId) override {
         if (controlId != MuteControlId || FOwner.FMixerValueFails)
             return std::nullopt;
-        return (*FOwner.FDevices)[0].Muted ? 1u : 0u;
+        return FOwner.FDevices[0].Muted ? 1u : 0u;
     }
     bool SetValue(std::uint32_t controlId, std::uint32_t value) override {
         if (controlId != MuteControlId || FOwner.FMixerValueFails)
@@ -59,8 +59,7 @@ private:
     SimMicrophone& FOwner;
 };
 
-SimMicrophone::SimMicrophone(SimLog& log)
-    : FLog(log), FDevices(std::make_shared<std::vector<Device>>(1)) {}
+SimMicrophone::SimMicrophone(SimLog& log) : FLog(log), FDevices(1) {}
 
 std::unique_ptr<ICaptureEndpoint> SimMicrophone::OpenDefaultCaptureEndpoint() {
     ++FOpens;
@@ -84,25 +83,25 @@ void SimMicrophone::SetPresent(bool present) {
 }
 
 int SimMicrophone::AddDevice() {
-    FDevices->emplace_back();
-    return static_cast<int>(FDevices->size()) - 1;
+    FDevices.emplace_back();
+    return static_cast<int>(FDevices.size()) - 1;
 }
 
 void SimMicrophone::SetDefaultDevice(int index) {
-    if (index >= 0 && index < static_cast<int>(FDevices->size()))
+    if (index >= 0 && index < static_cast<int>(FDevices.size()))
         FDefault = index;
 }
 
 bool SimMicrophone::Muted(int device) const {
-    return (*FDevices).at(static_cast<std::size_t>(device)).Muted;
+    return FDevices.at(static_cast<std::size_t>(device)).Muted;
 }
 
 void SimMicrophone::SetMuted(bool muted, int device) {
-    (*FDevices).at(static_cast<std::size_t>(device)).Muted = muted;
+    FDevices.at(static_cast<std::size_t>(device)).Muted = muted;
 }
 
 void SimMicrophone::Change(int device, bool muted) {
-    (*FDevices)[static_cast<std::size_t>(device)].Muted = muted;
+    FDevices[static_cast<std::size_t>(device)].Muted = muted;
     std::string line = muted ? "muted" : "unmuted";
     if (device != 0)
         line += " device " + std::to_string(device);

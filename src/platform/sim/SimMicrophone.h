@@ -45,7 +45,7 @@ private:
     void Change(int device, bool muted);
 
     SimLog& FLog;
-    std::shared_ptr<std::vector<Device>> FDevices;
+    std::vector<Device> FDevices;
     bool FPresent = true;
     int FDefault = 0;
     bool FGetFails = false;

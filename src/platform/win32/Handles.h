@@ -130,6 +130,14 @@ private:
 // executable's folder.
 UniqueLibrary LoadSystemLibrary(const wchar_t* name);
 
+// Binds a function of a loaded library by name; false (and a null function)
+// when the library or the function is missing.
+template <typename Fn> bool BindProc(HMODULE module, const char* name, Fn& fn) {
+    fn = module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
+                : nullptr;
+    return fn != nullptr;
+}
+
 // UTF-16 texts of the program as Windows wide strings and back (both are UTF-16).
 inline std::wstring Wide(const std::u16string& text) {
     return std::wstring(text.begin(), text.end());

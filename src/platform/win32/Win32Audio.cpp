@@ -105,16 +105,11 @@ struct MixerApi {
 
 namespace {
 
-template <typename Fn> bool Bind(HMODULE module, const char* name, Fn& fn) {
-    fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
-    return fn != nullptr;
-}
-
 class Win32MixerDevice : public IMixerDevice {
 public:
     Win32MixerDevice(std::shared_ptr<const MixerApi> api, HMIXER mixer)
-        : FApi(std::move(api)), Mixer(*FApi), FMixer(mixer) {}
-    ~Win32MixerDevice() override { Mixer.Close(FMixer); }
+        : FApi(std::move(api)), FMixer(mixer) {}
+    ~Win32MixerDevice() override { FApi->Close(FMixer); }
     Win32MixerDevice(const Win32MixerDevice&) = delete;
     Win32MixerDevice& operator=(const Win32MixerDevice&) = delete;
 
@@ -122,7 +117,7 @@ public:
         MIXERLINEW line{};
         line.cbStruct = sizeof(line);
         line.dwComponentType = componentType;
-        if (Mixer.GetLineInfo(Object(), &line, MIXER_GETLINEINFOF_COMPONENTTYPE) !=
+        if (FApi->GetLineInfo(Object(), &line, MIXER_GETLINEINFOF_COMPONENTTYPE) !=
             MMSYSERR_NOERROR)
             return std::nullopt;
         return line.dwLineID;
@@ -138,7 +133,7 @@ public:
         controls.cControls = 1;
         controls.cbmxctrl = sizeof(control);
         controls.pamxctrl = &control;
-        if (Mixer.GetLineControls(Object(), &controls, MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
+        if (FApi->GetLineControls(Object(), &controls, MIXER_GETLINECONTROLSF_ONEBYTYPE) !=
             MMSYSERR_NOERROR)
             return std::nullopt;
         return control.dwControlID;
@@ -146,7 +141,7 @@ public:
     std::optional<std::uint32_t> GetValue(std::uint32_t controlId) override {
         MIXERCONTROLDETAILS_BOOLEAN value{};
         MIXERCONTROLDETAILS details = Details(controlId, value);
-        if (Mixer.GetControlDetails(Object(), &details, MIXER_GETCONTROLDETAILSF_VALUE) !=
+        if (FApi->GetControlDetails(Object(), &details, MIXER_GETCONTROLDETAILSF_VALUE) !=
             MMSYSERR_NOERROR)
             return std::nullopt;
         return static_cast<std::uint32_t>(value.fValue);
@@ -155,7 +150,7 @@ public:
         MIXERCONTROLDETAILS_BOOLEAN value{};
         value.fValue = static_cast<LONG>(newValue);
         MIXERCONTROLDETAILS details = Details(controlId, value);
-        return Mixer.SetControlDetails(Object(), &details, MIXER_SETCONTROLDETAILSF_VALUE) ==
+        return FApi->SetControlDetails(Object(), &details, MIXER_SETCONTROLDETAILSF_VALUE) ==
                MMSYSERR_NOERROR;
     }
 
@@ -172,7 +167,6 @@ private:
         return details;
     }
     std::shared_ptr<const MixerApi> FApi;
-    const MixerApi& Mixer;
     HMIXER FMixer;
 };
 
@@ -205,19 +199,18 @@ std::unique_ptr<ICaptureEndpoint> Win32Audio::OpenDefaultCaptureEndpoint() {
                                                   std::move(endpoint));
 }
 
-Win32Audio::Win32Audio() = default;
-
 bool Win32Audio::BindMixer() {
     if (FMixer)
         return true;
     auto api = std::make_shared<MixerApi>();
     api->Library = LoadSystemLibrary(L"winmm.dll");
     const HMODULE m = api->Library.Get();
-    if (m && Bind(m, "mixerGetNumDevs", api->GetNumDevs) && Bind(m, "mixerOpen", api->Open) &&
-        Bind(m, "mixerClose", api->Close) && Bind(m, "mixerGetLineInfoW", api->GetLineInfo) &&
-        Bind(m, "mixerGetLineControlsW", api->GetLineControls) &&
-        Bind(m, "mixerGetControlDetailsW", api->GetControlDetails) &&
-        Bind(m, "mixerSetControlDetails", api->SetControlDetails))
+    if (m && BindProc(m, "mixerGetNumDevs", api->GetNumDevs) &&
+        BindProc(m, "mixerOpen", api->Open) && BindProc(m, "mixerClose", api->Close) &&
+        BindProc(m, "mixerGetLineInfoW", api->GetLineInfo) &&
+        BindProc(m, "mixerGetLineControlsW", api->GetLineControls) &&
+        BindProc(m, "mixerGetControlDetailsW", api->GetControlDetails) &&
+        BindProc(m, "mixerSetControlDetails", api->SetControlDetails))
         FMixer = std::move(api);
     return FMixer != nullptr;
 }

@@ -14,7 +14,7 @@ struct MixerApi;
 
 class Win32Audio : public IAudio {
 public:
-    Win32Audio();
+    Win32Audio() = default;
     ~Win32Audio() override;
     Win32Audio(const Win32Audio&) = delete;
     Win32Audio& operator=(const Win32Audio&) = delete;

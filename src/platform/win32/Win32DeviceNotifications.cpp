@@ -1,5 +1,7 @@
 #include "platform/win32/Win32DeviceNotifications.h"
+
 #include "platform/win32/ContainErrors.h"
+#include "platform/win32/Win32Convert.h"
 
 #include "platform/win32/Handles.h"
 
@@ -54,11 +56,7 @@ public:
         filter.dbcc_size = sizeof(filter);
         filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
         filter.dbcc_reserved = 0;
-        filter.dbcc_classguid.Data1 = interfaceClass.Data1;
-        filter.dbcc_classguid.Data2 = interfaceClass.Data2;
-        filter.dbcc_classguid.Data3 = interfaceClass.Data3;
-        for (std::size_t i = 0; i < 8; ++i)
-            filter.dbcc_classguid.Data4[i] = interfaceClass.Data4[i];
+        filter.dbcc_classguid = ToGuid(interfaceClass);
         UniqueNotification registration(
             ::RegisterDeviceNotificationW(FWindow.Get(), &filter, DEVICE_NOTIFY_WINDOW_HANDLE));
         if (!registration)

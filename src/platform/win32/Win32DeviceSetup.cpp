@@ -1,5 +1,7 @@
 #include "platform/win32/Win32DeviceSetup.h"
 
+#include "platform/win32/Win32Convert.h"
+
 #include <cfgmgr32.h>
 #include <setupapi.h>
 #include <shellapi.h>
@@ -9,31 +11,6 @@
 namespace zq::win32 {
 
 namespace {
-
-// The device setup class of HID devices.
-constexpr GUID HidSetupClass = {
-    0x745A17A0, 0x74D3, 0x11D0, {0xB6, 0xFE, 0x00, 0xA0, 0xC9, 0x0F, 0x57, 0xDA}};
-// Multi-string properties are read into and written from buffers of this size.
-constexpr DWORD PropertyBufferBytes = 32768;
-
-template <typename Fn> bool Bind(HMODULE module, const char* name, Fn& fn) {
-    fn = module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
-                : nullptr;
-    return fn != nullptr;
-}
-
-std::vector<std::u16string> SplitMultiString(const wchar_t* text, std::size_t units) {
-    std::vector<std::u16string> list;
-    std::size_t start = 0;
-    while (start < units && text[start] != L'\0') {
-        std::size_t end = start;
-        while (end < units && text[end] != L'\0')
-            ++end;
-        list.push_back(FromWide(text + start, end - start));
-        start = end + 1;
-    }
-    return list;
-}
 
 struct ServiceHandleTraits {
     static SC_HANDLE Invalid() { return nullptr; }
@@ -60,14 +37,14 @@ struct Win32DeviceSetup::Api {
     Api() {
         const HMODULE s = SetupApi.Get();
         // All or nothing: without every function there are no devices.
-        Bound = Bind(s, "SetupDiGetClassDevsW", GetClassDevs) &&
-                Bind(s, "SetupDiEnumDeviceInfo", EnumDeviceInfo) &&
-                Bind(s, "SetupDiGetDeviceRegistryPropertyW", GetProperty) &&
-                Bind(s, "SetupDiSetDeviceRegistryPropertyW", SetProperty) &&
-                Bind(s, "SetupDiSetClassInstallParamsW", SetClassInstallParams) &&
-                Bind(s, "SetupDiCallClassInstaller", CallClassInstaller) &&
-                Bind(s, "SetupDiDestroyDeviceInfoList", DestroyList);
-        Bind(CfgMgr.Get(), "CM_Get_DevNode_Status", GetDevNodeStatus);
+        Bound = BindProc(s, "SetupDiGetClassDevsW", GetClassDevs) &&
+                BindProc(s, "SetupDiEnumDeviceInfo", EnumDeviceInfo) &&
+                BindProc(s, "SetupDiGetDeviceRegistryPropertyW", GetProperty) &&
+                BindProc(s, "SetupDiSetDeviceRegistryPropertyW", SetProperty) &&
+                BindProc(s, "SetupDiSetClassInstallParamsW", SetClassInstallParams) &&
+                BindProc(s, "SetupDiCallClassInstaller", CallClassInstaller) &&
+                BindProc(s, "SetupDiDestroyDeviceInfoList", DestroyList);
+        BindProc(CfgMgr.Get(), "CM_Get_DevNode_Status", GetDevNodeStatus);
     }
 };
 
@@ -113,7 +90,7 @@ public:
         if (device >= FData.size())
             return false;
         // A zero-filled buffer holding the names one after the other: a multi-string.
-        std::vector<wchar_t> buffer(PropertyBufferBytes / sizeof(wchar_t), L'\0');
+        std::vector<wchar_t> buffer(MultiStringBufferBytes / sizeof(wchar_t), L'\0');
         std::size_t at = 0;
         for (const auto& name : filters) {
             if (at + name.size() + 2 > buffer.size())
@@ -124,7 +101,7 @@ public:
         }
         return FApi.SetProperty(
                    FSet, &FData[device], upper ? SPDRP_UPPERFILTERS : SPDRP_LOWERFILTERS,
-                   reinterpret_cast<const BYTE*>(buffer.data()), PropertyBufferBytes) != FALSE;
+                   reinterpret_cast<const BYTE*>(buffer.data()), MultiStringBufferBytes) != FALSE;
     }
 
     void Restart(std::size_t device) override {
@@ -137,10 +114,10 @@ public:
 
 private:
     std::vector<std::u16string> ReadList(SP_DEVINFO_DATA& data, DWORD property) {
-        std::vector<wchar_t> buffer(PropertyBufferBytes / sizeof(wchar_t), L'\0');
+        std::vector<wchar_t> buffer(MultiStringBufferBytes / sizeof(wchar_t), L'\0');
         DWORD type = 0, needed = 0;
         if (!FApi.GetProperty(FSet, &data, property, &type, reinterpret_cast<BYTE*>(buffer.data()),
-                              PropertyBufferBytes - sizeof(wchar_t) * 2, &needed))
+                              MultiStringBufferBytes - sizeof(wchar_t) * 2, &needed))
             return {}; // a failed read is an empty list
         return SplitMultiString(buffer.data(), buffer.size());
     }
@@ -171,7 +148,8 @@ Win32DeviceSetup::~Win32DeviceSetup() = default;
 std::unique_ptr<IDeviceWalk> Win32DeviceSetup::WalkHidClassDevices() {
     if (!FApi->Bound)
         return nullptr;
-    HDEVINFO set = FApi->GetClassDevs(&HidSetupClass, nullptr, nullptr, DIGCF_PRESENT);
+    const GUID hidClass = ToGuid(HidSetupClassGuid);
+    HDEVINFO set = FApi->GetClassDevs(&hidClass, nullptr, nullptr, DIGCF_PRESENT);
     if (set == INVALID_HANDLE_VALUE)
         return nullptr;
     return std::make_unique<Win32DeviceWalk>(*FApi, set);

@@ -1,5 +1,6 @@
 #include "platform/win32/Win32HidBus.h"
 
+#include "platform/win32/Win32Convert.h"
 #include "platform/win32/Win32HidApi.h"
 #include "platform/win32/Win32HidDevice.h"
 
@@ -9,46 +10,6 @@
 namespace zq::win32 {
 
 namespace {
-
-// The device setup writes hardware identifiers into a buffer of this size.
-constexpr DWORD HardwareIdBufferBytes = 32768;
-
-GUID ToGuid(const Guid& g) {
-    GUID guid;
-    guid.Data1 = g.Data1;
-    guid.Data2 = g.Data2;
-    guid.Data3 = g.Data3;
-    for (std::size_t i = 0; i < 8; ++i)
-        guid.Data4[i] = g.Data4[i];
-    return guid;
-}
-
-Guid FromGuid(const GUID& guid) {
-    Guid g;
-    g.Data1 = guid.Data1;
-    g.Data2 = guid.Data2;
-    g.Data3 = guid.Data3;
-    for (std::size_t i = 0; i < 8; ++i)
-        g.Data4[i] = guid.Data4[i];
-    return g;
-}
-
-// A list of zero-terminated texts ending with an empty one, read no further
-// than the bytes the device setup reported.
-std::vector<std::u16string> SplitMultiString(const std::vector<wchar_t>& buffer, DWORD bytes) {
-    std::vector<std::u16string> list;
-    const std::size_t end = std::min<std::size_t>(bytes / sizeof(wchar_t), buffer.size());
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < end; ++i) {
-        if (buffer[i] != L'\0')
-            continue;
-        if (i == start)
-            break;
-        list.push_back(FromWide(buffer.data() + start, i - start));
-        start = i + 1;
-    }
-    return list;
-}
 
 // The interface list of the device setup, destroyed with the owner.
 class DeviceInfoSet {
@@ -93,7 +54,7 @@ std::vector<HidInterface> Win32HidBus::Enumerate(const Guid& interfaceClass) {
     if (set.Get() == INVALID_HANDLE_VALUE)
         return list;
 
-    std::vector<wchar_t> ids(HardwareIdBufferBytes / sizeof(wchar_t));
+    std::vector<wchar_t> ids(MultiStringBufferBytes / sizeof(wchar_t));
     for (DWORD index = 0;; ++index) {
         SP_DEVICE_INTERFACE_DATA data{};
         data.cbSize = sizeof(data);
@@ -115,8 +76,9 @@ std::vector<HidInterface> Win32HidBus::Enumerate(const Guid& interfaceClass) {
         DWORD idsSize = 0;
         if (FApi->SetupDiGetDeviceRegistryPropertyW(set.Get(), &device, SPDRP_HARDWAREID, nullptr,
                                                     reinterpret_cast<PBYTE>(ids.data()),
-                                                    HardwareIdBufferBytes, &idsSize))
-            iface.HardwareIds = SplitMultiString(ids, idsSize);
+                                                    MultiStringBufferBytes, &idsSize))
+            iface.HardwareIds = SplitMultiString(
+                ids.data(), std::min<std::size_t>(idsSize / sizeof(wchar_t), ids.size()));
 
         // The detail record starts with its own size field; the path follows.
         std::vector<std::uint64_t> storage(detailSize / sizeof(std::uint64_t) + 1, 0);

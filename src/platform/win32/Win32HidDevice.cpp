@@ -16,10 +16,7 @@ std::uint32_t FailureCode() {
 
 } // namespace
 
-Win32StopSignal::Win32StopSignal() : FEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
-    if (FEvent)
-        ::ResetEvent(FEvent.Get());
-}
+Win32StopSignal::Win32StopSignal() : FEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 void Win32StopSignal::Set() {
     if (FEvent)

@@ -1,12 +1,12 @@
 #include "platform/win32/Win32LanguageEditor.h"
 #include "platform/win32/ContainErrors.h"
+#include "platform/win32/Win32Convert.h"
 
 #include "language/Translator.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
-#include <exception>
 #include <iterator>
 #include <optional>
 #include <utility>
@@ -67,13 +67,6 @@ constexpr Placement Placements[] = {
     {u"SpeedButton2", 810, 7, 140, 26, true},
 };
 
-std::u16string WindowText(HWND window) {
-    const int length = ::GetWindowTextLengthW(window);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int got = ::GetWindowTextW(window, text.data(), length + 1);
-    return FromWide(text.data(), static_cast<std::size_t>(got > 0 ? got : 0));
-}
-
 void SetText(HWND window, const std::u16string& text) {
     ::SetWindowTextW(window, Wide(text).c_str());
 }
@@ -84,18 +77,6 @@ UniqueFont MessageFont() {
     if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
         return UniqueFont(::CreateFontIndirectW(&metrics.lfMessageFont));
     return UniqueFont();
-}
-
-void RegisterClassOnce(const wchar_t* name, WNDPROC proc) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = proc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hIcon = ::LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
-    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = name;
-    ::RegisterClassExW(&wc); // registering a class twice fails harmlessly
 }
 
 // Handles messages for a modal window until it is gone. A quit request is passed
@@ -124,7 +105,8 @@ public:
     TextListPopup(HWND owner, HFONT font, const std::u16string& title,
                   const std::u16string& saveCaption)
         : FOwner(owner) {
-        RegisterClassOnce(TextListWindowClass, &TextListPopup::WndProc);
+        RegisterWindowClass(TextListWindowClass, &TextListPopup::WndProc, 0,
+                            reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
         POINT origin{0, ToolBarHeight};
         ::ClientToScreen(owner, &origin);
         ::CreateWindowExW(WS_EX_DLGMODALFRAME, TextListWindowClass, Wide(title).c_str(),
@@ -218,7 +200,8 @@ Win32LanguageEditorWindow::Win32LanguageEditorWindow(TLanguageEditor& editor)
     : FEditor(editor), FFont(MessageFont()) {
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
     ::InitCommonControlsEx(&controls);
-    RegisterClassOnce(EditorWindowClass, &Win32LanguageEditorWindow::WndProc);
+    RegisterWindowClass(EditorWindowClass, &Win32LanguageEditorWindow::WndProc, 0,
+                        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     RECT rect{0, 0, ClientWidth, ClientHeight};
     ::AdjustWindowRectEx(&rect, style, FALSE, 0);

@@ -1,9 +1,6 @@
 #include "platform/win32/Win32Loop.h"
 #include "platform/win32/ContainErrors.h"
 
-#include <exception>
-#include <string>
-
 namespace zq::win32 {
 
 namespace {
@@ -121,11 +118,7 @@ void Win32Loop::RunTask() {
         task = std::move(FTasks.front());
         FTasks.pop_front();
     }
-    Guarded(task);
-}
-
-void Win32Loop::Guarded(const std::function<void()>& fn) {
-    ContainErrors("ZQMON", fn);
+    ContainErrors("ZQMON", task);
 }
 
 LRESULT CALLBACK Win32Loop::WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -136,13 +129,13 @@ LRESULT CALLBACK Win32Loop::WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM
             self->RunTask();
             return 0;
         case WM_ZQ_SYNC:
-            self->Guarded([self] { self->FSync.RunOne(); });
+            ContainErrors("ZQMON", [self] { self->FSync.RunOne(); });
             return 0;
         case WM_TIMER:
             if (auto it = self->FTimers.find(static_cast<TimerId>(wParam));
                 it != self->FTimers.end()) {
                 const auto fn = it->second; // the handler may destroy its own timer
-                self->Guarded(fn);
+                ContainErrors("ZQMON", fn);
             }
             return 0;
         default:

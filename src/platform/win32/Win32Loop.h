@@ -39,7 +39,6 @@ public:
 private:
     static LRESULT CALLBACK WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     void RunTask();
-    void Guarded(const std::function<void()>& fn);
 
     const DWORD FMainThread;
     bool FTerminated = false;

@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include <optional>
 #include <string>
 
 namespace zq::win32 {
@@ -21,32 +22,25 @@ private:
 
 // The version the system really has: GetVersionEx answers what the manifest
 // claims support for, so the kernel's own answer is asked for.
-struct RtlOsVersionInfo {
-    ULONG Size;
-    ULONG Major;
-    ULONG Minor;
-    ULONG Build;
-    ULONG PlatformId;
-    WCHAR CsdVersion[128];
-};
-using RtlGetVersionFn = LONG(WINAPI*)(RtlOsVersionInfo*);
+std::optional<OSVERSIONINFOEXW> KernelVersion() {
+    const UniqueLibrary ntdll = LoadSystemLibrary(L"ntdll.dll");
+    LONG(WINAPI * rtlGetVersion)(OSVERSIONINFOEXW*) = nullptr;
+    OSVERSIONINFOEXW version{};
+    version.dwOSVersionInfoSize = sizeof(version);
+    if (!BindProc(ntdll.Get(), "RtlGetVersion", rtlGetVersion) || rtlGetVersion(&version) != 0)
+        return std::nullopt;
+    return version;
+}
 
 } // namespace
 
 OsVersion Win32System::GetOsVersion() {
     OsVersion version;
-    UniqueLibrary ntdll = LoadSystemLibrary(L"ntdll.dll");
-    if (ntdll) {
-        const auto rtlGetVersion = reinterpret_cast<RtlGetVersionFn>(
-            reinterpret_cast<void*>(::GetProcAddress(ntdll.Get(), "RtlGetVersion")));
-        RtlOsVersionInfo info{};
-        info.Size = sizeof(info);
-        if (rtlGetVersion && rtlGetVersion(&info) == 0) {
-            version.PlatformId = info.PlatformId;
-            version.Major = info.Major;
-            version.Minor = info.Minor;
-            version.Build = info.Build;
-        }
+    if (const auto kernel = KernelVersion()) {
+        version.PlatformId = kernel->dwPlatformId;
+        version.Major = kernel->dwMajorVersion;
+        version.Minor = kernel->dwMinorVersion;
+        version.Build = kernel->dwBuildNumber;
     }
     return version;
 }
@@ -55,13 +49,11 @@ SystemArchitecture Win32System::GetArchitecture() {
     SystemArchitecture architecture;
     architecture.Process64 = sizeof(void*) == 8;
     // Looked up at run time: the functions are missing on the oldest systems.
-    UniqueLibrary kernel = LoadSystemLibrary(L"kernel32.dll");
-    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
-    using GetNativeSystemInfoFn = void(WINAPI*)(LPSYSTEM_INFO);
-    const auto isWow64 = reinterpret_cast<IsWow64ProcessFn>(
-        reinterpret_cast<void*>(::GetProcAddress(kernel.Get(), "IsWow64Process")));
-    const auto nativeInfo = reinterpret_cast<GetNativeSystemInfoFn>(
-        reinterpret_cast<void*>(::GetProcAddress(kernel.Get(), "GetNativeSystemInfo")));
+    const UniqueLibrary kernel = LoadSystemLibrary(L"kernel32.dll");
+    BOOL(WINAPI * isWow64)(HANDLE, PBOOL) = nullptr;
+    void(WINAPI * nativeInfo)(LPSYSTEM_INFO) = nullptr;
+    BindProc(kernel.Get(), "IsWow64Process", isWow64);
+    BindProc(kernel.Get(), "GetNativeSystemInfo", nativeInfo);
     BOOL wow64 = FALSE;
     if (isWow64 && isWow64(::GetCurrentProcess(), &wow64))
         architecture.Wow64 = wow64 != FALSE;
@@ -71,13 +63,8 @@ SystemArchitecture Win32System::GetArchitecture() {
     else
         ::GetSystemInfo(&info);
     architecture.NativeProcessor = info.wProcessorArchitecture;
-    OSVERSIONINFOEXW version{};
-    version.dwOSVersionInfoSize = sizeof(version);
-    UniqueLibrary ntdll = LoadSystemLibrary(L"ntdll.dll");
-    const auto rtlGetVersion = reinterpret_cast<LONG(WINAPI*)(OSVERSIONINFOEXW*)>(
-        reinterpret_cast<void*>(::GetProcAddress(ntdll.Get(), "RtlGetVersion")));
-    if (rtlGetVersion && rtlGetVersion(&version) == 0)
-        architecture.ProductType = version.wProductType;
+    if (const auto version = KernelVersion())
+        architecture.ProductType = version->wProductType;
     architecture.ServerR2 = ::GetSystemMetrics(SM_SERVERR2) != 0;
     return architecture;
 }

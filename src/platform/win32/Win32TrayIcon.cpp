@@ -2,7 +2,6 @@
 #include "platform/win32/ContainErrors.h"
 
 #include <algorithm>
-#include <exception>
 
 namespace zq::win32 {
 

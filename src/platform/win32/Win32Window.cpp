@@ -1,7 +1,7 @@
 #include "platform/win32/Win32Window.h"
 #include "platform/win32/ContainErrors.h"
+#include "platform/win32/Win32Convert.h"
 
-#include <exception>
 #include <string>
 
 namespace zq::win32 {
@@ -12,24 +12,12 @@ COLORREF ToColor(std::uint32_t rgb) {
     return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
-void RegisterWindowClass(const std::wstring& name, WNDPROC proc) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.hIcon = ::LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
-    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.lpszClassName = name.c_str();
-    ::RegisterClassExW(&wc); // registering a class twice fails harmlessly
-}
-
 } // namespace
 
 Win32Window::Win32Window(const WindowOptions& options, WindowProc proc)
     : FProc(std::move(proc)), FOptions(options) {
     const std::wstring className = Wide(options.ClassName);
-    RegisterWindowClass(className, &Win32Window::WndProc);
+    RegisterWindowClass(className.c_str(), &Win32Window::WndProc, CS_HREDRAW | CS_VREDRAW);
     const DWORD style = options.Popup ? WS_POPUP : WS_OVERLAPPEDWINDOW;
     // A tool window gets no task-bar button.
     const DWORD exStyle = WS_EX_TOOLWINDOW;
@@ -52,10 +40,7 @@ void Win32Window::SetTitle(const std::u16string& title) {
 }
 
 std::u16string Win32Window::Title() const {
-    const int length = ::GetWindowTextLengthW(FWindow.Get());
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int got = ::GetWindowTextW(FWindow.Get(), text.data(), length + 1);
-    return FromWide(text.data(), static_cast<std::size_t>(got > 0 ? got : 0));
+    return WindowText(FWindow.Get());
 }
 
 void Win32Window::Show() {
