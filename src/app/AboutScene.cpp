@@ -28,8 +28,7 @@ SceneItem Text(std::string name, int x, int y, int w, int h, std::u16string text
 
 } // namespace
 
-Scene BuildAboutScene(const std::u16string& webAddress,
-                      const std::function<std::u16string(const std::u16string&)>& translate) {
+Scene BuildAboutScene(const std::u16string& webAddress) {
     Scene scene;
     scene.Width = AboutWidth;
     scene.Height = AboutHeight;
@@ -42,7 +41,7 @@ Scene BuildAboutScene(const std::u16string& webAddress,
     ok.Y = 325;
     ok.Width = 94;
     ok.Height = 27;
-    ok.Text = translate(u"OK");
+    ok.Text = u"OK";
     ok.FontName = u"Myriad Pro";
     ok.FontSize = 13;
     ok.Bold = true;
@@ -51,13 +50,10 @@ Scene BuildAboutScene(const std::u16string& webAddress,
     scene.Items.push_back(ok);
 
     scene.Items.push_back(
-        Text("Label1", 20, 25, 405, 26, translate(u"Hardware & Software Information:"), 16, true));
-    scene.Items.push_back(
-        Text("Label2", 25, 51, 400, 30, translate(u"Hardware Core:1.00.00"), 13, false));
-    scene.Items.push_back(
-        Text("Label3", 25, 81, 400, 30, translate(u"Software Core:1.00.00"), 13, false));
-    scene.Items.push_back(
-        Text("Label4", 20, 111, 405, 26, translate(u"Software Update Website:"), 16, true));
+        Text("Label1", 20, 25, 405, 26, u"Hardware & Software Information:", 16, true));
+    scene.Items.push_back(Text("Label2", 25, 51, 400, 30, u"Hardware Core:1.00.00", 13, false));
+    scene.Items.push_back(Text("Label3", 25, 81, 400, 30, u"Software Core:1.00.00", 13, false));
+    scene.Items.push_back(Text("Label4", 20, 111, 405, 26, u"Software Update Website:", 16, true));
     // The address itself is not translated.
     scene.Items.push_back(Text(AboutWebAddressText, 18, 142, 301, 26, webAddress, 13, false));
 

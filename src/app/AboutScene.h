@@ -4,7 +4,6 @@
 
 #include "platform/Scene.h"
 
-#include <functional>
 #include <string>
 
 namespace zq {
@@ -18,8 +17,7 @@ inline constexpr char AboutWebButton[] = "BtnGoWeb";
 // The element showing the web address, which is data and not translated.
 inline constexpr char AboutWebAddressText[] = "TextWeb";
 
-// translate maps each shown text to the current language.
-Scene BuildAboutScene(const std::u16string& webAddress,
-                      const std::function<std::u16string(const std::u16string&)>& translate);
+// The texts are the source texts; the scene is translated where it is shown.
+Scene BuildAboutScene(const std::u16string& webAddress);
 
 } // namespace zq

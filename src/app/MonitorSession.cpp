@@ -6,13 +6,6 @@ MonitorSession::MonitorSession(Platform& platform)
     // The profile manager comes first: it reads config.ini and the stored
     // profiles, and the main window reads its settings while it is created.
     : FDM(std::make_unique<TDM>(platform.Registry, platform.System, platform.Ini)),
-      FRegistration(std::make_unique<ScopedDM>(*FDM)),
-      FMonitor(std::make_unique<MouseMonitor>(platform, *FDM)) {}
-
-MonitorSession::~MonitorSession() {
-    FMonitor.reset();
-    FRegistration.reset();
-    FDM.reset();
-}
+      FRegistration(*FDM), FMonitor(std::make_unique<MouseMonitor>(platform, *FDM)) {}
 
 } // namespace zq

@@ -14,7 +14,6 @@ namespace zq {
 class MonitorSession {
 public:
     explicit MonitorSession(Platform& platform);
-    ~MonitorSession();
     MonitorSession(const MonitorSession&) = delete;
     MonitorSession& operator=(const MonitorSession&) = delete;
 
@@ -23,7 +22,8 @@ public:
 
 private:
     std::unique_ptr<TDM> FDM;
-    std::unique_ptr<ScopedDM> FRegistration;
+    // Members go in reverse order: the window first, the profile manager last.
+    ScopedDM FRegistration;
     std::unique_ptr<MouseMonitor> FMonitor;
 };
 

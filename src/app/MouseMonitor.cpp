@@ -92,10 +92,10 @@ MouseMonitor::MouseMonitor(Platform& platform, TDM& dm)
     TimerToSetCurrentCpi.OnTimer = [this] { TimerToSetCurrentCpiTimer(); };
 
     // The scene shows its source texts' translations itself; the address is data.
-    vgScene1 = std::make_unique<TTranslatedScene>(
-        BuildAboutScene(FWebAddress, [](const std::u16string& text) { return text; }),
-        std::vector<std::string>{AboutWebAddressText});
+    vgScene1 = std::make_unique<TTranslatedScene>(BuildAboutScene(FWebAddress),
+                                                  std::vector<std::string>{AboutWebAddressText});
     vgScene1->OnChanged = [this] { ShowAboutScene(); };
+    ShowAboutScene();
 
     FormCreate();
 }
@@ -109,7 +109,8 @@ void MouseMonitor::FormCreate() {
     LoadTrayIcon();
     ApplyLanguage();
     const OsVersion os = FPlatform.System.GetOsVersion();
-    if (os.PlatformId == 2 && os.Major >= 6)
+    FCoreAudio = os.PlatformId == 2 && os.Major >= 6;
+    if (FCoreAudio)
         OpenAudioEndpoint();
 }
 
@@ -159,7 +160,6 @@ void MouseMonitor::ApplyLanguage() {
     TrayIcon1->SetHint(Translate(TrayHint));
     FWindow->SetTitle(Translate(ApplicationTitle));
     FPlatform.Desktop.SetApplicationTitle(FWindow->Title());
-    ShowAboutScene();
 }
 
 void MouseMonitor::ShowAboutScene() {
@@ -275,8 +275,8 @@ void MouseMonitor::uiHIDData1Data(const std::u16string&, const std::u16string&,
 }
 
 void MouseMonitor::WMDeviceAction(WParam action, LParam state) {
-    const WindowHandle config = FindConfigWindow(FPlatform.Desktop);
     if (action >= FirstProfileAction && action <= LastProfileAction) {
+        const WindowHandle config = FindConfigWindow(FPlatform.Desktop);
         // The profile followed is the one the mouse answers; the configuration
         // program is told the one the event named.
         ReadDeviceProfileState();
@@ -356,8 +356,7 @@ void MouseMonitor::WMReloadSettings() {
 }
 
 void MouseMonitor::MicrophoneMute() {
-    const OsVersion os = FPlatform.System.GetOsVersion();
-    if (os.PlatformId != 2 || os.Major < 6) {
+    if (!FCoreAudio) {
         const bool muted = MixerGetMute(FPlatform.Audio, FPlatform.Desktop, MixerMicrophone);
         MixerSetMute(FPlatform.Audio, FPlatform.Desktop, MixerMicrophone, !muted);
         return;

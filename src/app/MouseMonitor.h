@@ -119,6 +119,9 @@ private:
     // configuration program, and the CPI record last built.
     std::int32_t FCurrentcpiindex = 0;
     CPI_UNIT FCPIUNIT{};
+    // Windows 6 or later: the microphone is muted through its capture endpoint,
+    // else through the legacy mixer.
+    bool FCoreAudio = false;
     bool FDestroyed = false;
 };
 

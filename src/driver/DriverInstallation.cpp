@@ -9,16 +9,10 @@ namespace zq {
 
 namespace {
 
-bool ContainsIgnoringCase(const std::vector<std::u16string>& list, const std::u16string& value) {
-    return std::any_of(list.begin(), list.end(), [&](const std::u16string& entry) {
-        return EqualsIgnoreAsciiCase(entry, value);
-    });
-}
-
 bool AnyInList(const std::vector<std::u16string>& list,
                const std::vector<std::u16string>& hardwareIds) {
     return std::any_of(hardwareIds.begin(), hardwareIds.end(),
-                       [&](const std::u16string& id) { return ContainsIgnoringCase(list, id); });
+                       [&](const std::u16string& id) { return ContainsIgnoreAsciiCase(list, id); });
 }
 
 } // namespace
@@ -39,24 +33,23 @@ bool DriverInstallation::HardwareIdsInConfigUsbList(
     return AnyInList(FUsbDeviceList, hardwareIds);
 }
 
-bool DriverInstallation::IsHIDDeviceExist() {
+bool DriverInstallation::AnyPresentDevice(
+    const std::function<bool(const std::vector<std::u16string>&)>& matches) {
     const auto walk = FSetup.WalkHidClassDevices();
     if (!walk)
         return false;
     for (std::size_t i = 0; i < walk->Count(); ++i)
-        if (HardwareIdsInConfigHidList(walk->Read(i).HardwareIds))
+        if (matches(walk->Read(i).HardwareIds))
             return true;
     return false;
 }
 
+bool DriverInstallation::IsHIDDeviceExist() {
+    return AnyPresentDevice([this](const auto& ids) { return HardwareIdsInConfigHidList(ids); });
+}
+
 bool DriverInstallation::ISHIDDeviceExist(const std::u16string& vidPid) {
-    const auto walk = FSetup.WalkHidClassDevices();
-    if (!walk)
-        return false;
-    for (std::size_t i = 0; i < walk->Count(); ++i)
-        if (ContainsIgnoringCase(walk->Read(i).HardwareIds, vidPid))
-            return true;
-    return false;
+    return AnyPresentDevice([&](const auto& ids) { return ContainsIgnoreAsciiCase(ids, vidPid); });
 }
 
 bool DriverInstallation::UsesInstallerTool() {
@@ -79,7 +72,7 @@ void DriverInstallation::HidInstallDriver(bool install) {
         const DeviceNode node = walk->Read(i);
         if (!HardwareIdsInConfigUsbList(node.HardwareIds))
             continue;
-        const bool installed = ContainsIgnoringCase(FilterSlot(node), FDriverInfo.ServiceName);
+        const bool installed = ContainsIgnoreAsciiCase(FilterSlot(node), FDriverInfo.ServiceName);
         if (install) {
             const auto status = installed ? walk->Status(i) : std::nullopt;
             const bool hasProblem = status && (*status & DN_HAS_PROBLEM_) != 0;
@@ -129,7 +122,7 @@ bool DriverInstallation::InstallManually(IDeviceWalk& walk, std::size_t device,
     // Our driver joins the filters the device already has; other software's
     // filters stay in place.
     auto filters = FilterSlot(node);
-    if (!ContainsIgnoringCase(filters, FDriverInfo.ServiceName))
+    if (!ContainsIgnoreAsciiCase(filters, FDriverInfo.ServiceName))
         filters.push_back(FDriverInfo.ServiceName);
     walk.SetFilters(device, FDriverInfo.UpperFilter == 1, filters);
     walk.Restart(device);

@@ -9,6 +9,7 @@
 #include "profiles/ConfigFile.h"
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,8 @@ public:
     bool UsesInstallerTool();
 
 private:
+    // Some present device of the HID setup class has identifiers that match.
+    bool AnyPresentDevice(const std::function<bool(const std::vector<std::u16string>&)>& matches);
     void InstallWithTool(bool install);
     bool InstallManually(IDeviceWalk& walk, std::size_t device, const DeviceNode& node);
     bool RemoveManually(IDeviceWalk& walk, std::size_t device, const DeviceNode& node);

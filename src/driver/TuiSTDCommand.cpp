@@ -53,20 +53,15 @@ std::uint32_t TuiSTDCommand::DeviceRW(std::uint8_t* Buffer, std::int32_t Count,
     if (Count < 0 || (Count > 0 && Buffer == nullptr))
         return ERROR_INVALID_PARAMETER_;
     try {
-        if (!FHidOverlappedWrite)
-            FHidOverlappedWrite = FDriver.Open(FDevicePath);
-        if (!FHidOverlappedWrite)
+        // Every request opens and closes the device.
+        const auto device = FDriver.Open(FDevicePath);
+        if (!device)
             return ERROR_NOT_READY_;
         const auto size = static_cast<std::uint32_t>(Count);
         std::uint32_t returned = 0;
-        const std::uint32_t result =
-            FHidOverlappedWrite->Control(IoControlCode, Buffer, size, Buffer, size, returned);
-        // Every request opens and closes the device.
-        FHidOverlappedWrite.reset();
-        return result;
+        return device->Control(IoControlCode, Buffer, size, Buffer, size, returned);
     } catch (...) {
         // No result came back, so the request cannot count as sent.
-        FHidOverlappedWrite.reset();
         return ERROR_GEN_FAILURE_;
     }
 }
@@ -125,13 +120,8 @@ void TuiSTDCommand::SendDeviceInitData() {
 
 bool TuiSTDCommand::GetIsDeviceExist() {
     try {
-        if (!FHidOverlappedWrite)
-            FHidOverlappedWrite = FDriver.Open(FDevicePath);
-        const bool opened = FHidOverlappedWrite != nullptr;
-        FHidOverlappedWrite.reset();
-        return opened;
+        return FDriver.Open(FDevicePath) != nullptr;
     } catch (...) {
-        FHidOverlappedWrite.reset();
         return false;
     }
 }
@@ -214,13 +204,7 @@ void TuiSTDCommand::StopWorkers() {
 
 void TuiSTDCommand::MonitorWorkerRun(TMonitorWorker& Sender,
                                      const std::shared_ptr<IDriverReadDevice>& device) {
-    try {
-        MonitorLoop(Sender, *device);
-    } catch (const std::exception& e) {
-        ReportWorkerError(e.what());
-    } catch (...) {
-        ReportWorkerError("unknown error");
-    }
+    PassErrorsToLoop(FPlatform.Loop, [&] { MonitorLoop(Sender, *device); });
     Sender.Terminate();
 }
 
@@ -242,13 +226,7 @@ void TuiSTDCommand::MonitorLoop(TMonitorWorker& Sender, IDriverReadDevice& devic
         partnerTurn.Set();
         if (byteCount == 0 || !OnDataReceived)
             continue;
-        try {
-            OnDataReceived(Sender.OutputBuffer(), byteCount);
-        } catch (const std::exception& e) {
-            ReportWorkerError(e.what());
-        } catch (...) {
-            ReportWorkerError("unknown error");
-        }
+        PassErrorsToLoop(FPlatform.Loop, [&] { OnDataReceived(Sender.OutputBuffer(), byteCount); });
     }
 }
 
@@ -274,12 +252,6 @@ std::uint32_t TuiSTDCommand::ReadMonitorBlock(TMonitorWorker& Sender, IDriverRea
     // Never more than the buffer holds, whatever the driver claims.
     byteCount = std::min(result.BytesReturned, outputLength);
     return 0;
-}
-
-void TuiSTDCommand::ReportWorkerError(std::string what) {
-    // Raised anew on the main thread, where the loop's error handler sees it; the
-    // error object itself stays with the worker.
-    FPlatform.Loop.Post([what = std::move(what)] { throw std::runtime_error(what); });
 }
 
 void TuiSTDCommand::HIDEventDeviceArrival(TuiHIDEvent& Sender) {

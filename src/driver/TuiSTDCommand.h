@@ -124,7 +124,6 @@ private:
     void MonitorLoop(TMonitorWorker& Sender, IDriverReadDevice& device);
     std::uint32_t ReadMonitorBlock(TMonitorWorker& Sender, IDriverReadDevice& device,
                                    std::uint32_t& byteCount);
-    void ReportWorkerError(std::string what);
     void HIDEventDeviceArrival(TuiHIDEvent& Sender);
     void HIDEventDeviceRemove(TuiHIDEvent& Sender);
     void RestartStartTimer();
@@ -144,8 +143,6 @@ private:
     std::uint32_t FDeviceDataInitIOCode = 0;
     std::uint32_t FWriteIOCode = 0;
     const std::u16string FDevicePath;
-    // Open only during one request.
-    std::unique_ptr<IDriverDevice> FHidOverlappedWrite;
     // Shared with the workers: the last one to let go of it closes it, so no
     // worker's request ever meets a closed handle.
     std::shared_ptr<IDriverReadDevice> FHidOverlappedRead;

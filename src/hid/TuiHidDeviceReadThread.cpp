@@ -94,13 +94,7 @@ void TuiHidDeviceReadThread::ReadLoop() {
 
 void TuiHidDeviceReadThread::Deliver() {
     if (FHIDData.FastOnData()) {
-        try {
-            DeliverReport();
-        } catch (const std::exception& e) {
-            ReportHandlerError(e.what());
-        } catch (...) {
-            ReportHandlerError("unknown error");
-        }
+        PassErrorsToLoop(FHIDData.FPlatform.Loop, [this] { DeliverReport(); });
         return;
     }
     // Blocks until the main thread has run the handlers, or until a stop
@@ -147,19 +141,8 @@ void TuiHidDeviceReadThread::DeviceNotConnected() {
     FHIDData.FPlatform.System.DebugOutput(DeviceNotConnectedLine);
     if (!FHIDData.OnDeviceNotConnected)
         return;
-    try {
-        FHIDData.OnDeviceNotConnected(FDeviceID, FDevicePath);
-    } catch (const std::exception& e) {
-        ReportHandlerError(e.what());
-    } catch (...) {
-        ReportHandlerError("unknown error");
-    }
-}
-
-void TuiHidDeviceReadThread::ReportHandlerError(std::string what) {
-    // The error is raised anew on the main thread: the error object itself
-    // stays with the thread that made it.
-    FHIDData.FPlatform.Loop.Post([what = std::move(what)] { throw std::runtime_error(what); });
+    PassErrorsToLoop(FHIDData.FPlatform.Loop,
+                     [this] { FHIDData.OnDeviceNotConnected(FDeviceID, FDevicePath); });
 }
 
 } // namespace zq

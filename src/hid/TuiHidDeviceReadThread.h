@@ -44,8 +44,6 @@ private:
     void DeliverReport();
     std::uint32_t ParseButtonUsages();
     void DeviceNotConnected();
-    // Hands an error of a handler that ran on this thread to the main loop.
-    void ReportHandlerError(std::string what);
 
     TuiHIDData& FHIDData;
     const std::u16string FDeviceID;

@@ -11,11 +11,6 @@ namespace zq {
 
 namespace {
 
-bool ContainsIgnoringCase(const std::vector<std::u16string>& names, std::u16string_view name) {
-    return std::any_of(names.begin(), names.end(),
-                       [&](const std::u16string& n) { return EqualsIgnoreAsciiCase(n, name); });
-}
-
 bool WasVisited(const std::vector<const TTranslatableComponent*>& visited,
                 const TTranslatableComponent& component) {
     return std::find(visited.begin(), visited.end(), &component) != visited.end();
@@ -184,9 +179,9 @@ void TuiLanguage::Walk(TTranslatableComponent& component, bool apply,
     TranslateText(component, u"Hint", apply, texts);
     for (const auto& owned : component.Components()) {
         TTranslatableComponent& child = *owned;
-        if (ContainsIgnoringCase(FSpecialClassName, child.ClassName())) {
+        if (ContainsIgnoreAsciiCase(FSpecialClassName, child.ClassName())) {
             TranslateSpecial(child, apply, texts);
-        } else if (ContainsIgnoringCase(FCustomClassList, child.ClassName())) {
+        } else if (ContainsIgnoreAsciiCase(FCustomClassList, child.ClassName())) {
             if (OnCustomTranslate)
                 OnCustomTranslate(child, texts, visited, ComponentBaseName(child), apply);
         } else if (child.IsScene()) {

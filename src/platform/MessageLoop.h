@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <stdexcept>
+#include <string>
 
 namespace zq {
 
@@ -65,5 +67,21 @@ public:
     virtual void StopTimer(TimerId id) = 0;
     virtual void DestroyTimer(TimerId id) = 0;
 };
+
+// Runs fn on a thread other than the main one. An error it raises is raised
+// anew on the main thread, where the loop's error handler sees it; the error
+// object itself stays with the thread that made it.
+template <typename Fn> void PassErrorsToLoop(IMessageLoop& loop, Fn&& fn) {
+    auto raise = [&loop](std::string what) {
+        loop.Post([what = std::move(what)] { throw std::runtime_error(what); });
+    };
+    try {
+        fn();
+    } catch (const std::exception& e) {
+        raise(e.what());
+    } catch (...) {
+        raise("unknown error");
+    }
+}
 
 } // namespace zq

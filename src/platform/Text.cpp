@@ -147,6 +147,13 @@ bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b) {
     return true;
 }
 
+bool ContainsIgnoreAsciiCase(const std::vector<std::u16string>& list, std::u16string_view text) {
+    for (const auto& entry : list)
+        if (EqualsIgnoreAsciiCase(entry, text))
+            return true;
+    return false;
+}
+
 int HexDigitValue(char16_t c) {
     if (c >= u'0' && c <= u'9')
         return c - u'0';

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zq {
 
@@ -19,6 +20,8 @@ std::u16string FromWindows1252(std::string_view bytes);
 // ASCII letters folded to lower case, everything else unchanged.
 std::u16string AsciiLower(std::u16string_view text);
 bool EqualsIgnoreAsciiCase(std::u16string_view a, std::u16string_view b);
+// The list holds the text, compared as EqualsIgnoreAsciiCase does.
+bool ContainsIgnoreAsciiCase(const std::vector<std::u16string>& list, std::u16string_view text);
 // The value of a hexadecimal digit, or -1.
 int HexDigitValue(char16_t c);
 // The decimal digits of an integer.

@@ -53,11 +53,7 @@ std::optional<std::vector<std::uint8_t>> HexBytesOf(const std::string& text) {
     for (std::size_t i = 0; i < text.size(); i += 2) {
         unsigned value = 0;
         for (std::size_t k = i; k < i + 2; ++k) {
-            const char c = text[k];
-            const int digit = c >= '0' && c <= '9'   ? c - '0'
-                              : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                              : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                     : -1;
+            const int digit = HexDigitValue(static_cast<unsigned char>(text[k]));
             if (digit < 0)
                 return std::nullopt;
             value = value * 16 + static_cast<unsigned>(digit);
