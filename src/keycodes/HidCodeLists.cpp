@@ -163,26 +163,22 @@ const std::vector<TCOMBOKEYINFO>& BrowserComboKeys() {
 }
 
 void GetMultimediaKeyCode(std::int32_t Index, THID_CODE_INFO& Info) {
-    if (GMultimediaKeyCodes.empty())
-        BuildHIDCodeLists();
+    BuildHIDCodeLists();
     CopyRow(GMultimediaKeyCodes, Index, Info);
 }
 
 void GetInternetKeyCode(std::int32_t Index, THID_CODE_INFO& Info) {
-    if (GInternetKeyCodes.empty())
-        BuildHIDCodeLists();
+    BuildHIDCodeLists();
     CopyRow(GInternetKeyCodes, Index, Info);
 }
 
 void GetSystemComboKey(std::int32_t Index, TCOMBOKEYINFO& Info) {
-    if (GSystemComboKeys.empty())
-        BuildComboKeyLists();
+    BuildComboKeyLists();
     CopyRow(GSystemComboKeys, Index, Info);
 }
 
 void GetBrowserComboKey(std::int32_t Index, TCOMBOKEYINFO& Info) {
-    if (GBrowserComboKeys.empty())
-        BuildComboKeyLists();
+    BuildComboKeyLists();
     CopyRow(GBrowserComboKeys, Index, Info);
 }
 

@@ -35,8 +35,7 @@ std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
 } // namespace
 
 TLanguageEditor::TLanguageEditor(Platform& platform, TuiLanguage* component)
-    : FSystem(platform.System), FForm(u"TLanguageEditorForm", u"LanguageEditorForm", Kind::Form),
-      FLang(component) {
+    : FForm(u"TLanguageEditorForm", u"LanguageEditorForm", Kind::Form), FLang(component) {
     BuildForm();
     if (!FLang) {
         // A component of our own reads "ui.local" as it is created.
@@ -303,7 +302,7 @@ bool TLanguageEditor::SaveToLanguageFile() {
         for (std::size_t i = 0; i < count && !tab.Rows[i].Source.empty(); ++i)
             language.Translations.SetValue(tab.Rows[i].Source, tab.Rows[i].Translation);
     }
-    if (!table.SaveToFile(FSystem.ExecutableFolder() / TuiLanguage::LanguageFileName))
+    if (!table.SaveToFile(FLang->LanguageFile()))
         return false;
     // Opened with a component, the editor has done its work; on its own it stays.
     if (!FOwnLang)

@@ -110,7 +110,6 @@ private:
     void RefillGrids(int freshTab = -1);
     void ShowTabs();
 
-    ISystem& FSystem;
     TTranslatableComponent FForm;
     std::unique_ptr<TuiLanguage> FOwnLang;
     TuiLanguage* FLang;

@@ -9,7 +9,6 @@ TTranslatedScene::TTranslatedScene(Scene scene, std::vector<std::string> fixedIt
     for (const auto& item : FScene.Items) {
         const bool fixed =
             std::find(fixedItems.begin(), fixedItems.end(), item.Name) != fixedItems.end();
-        FTranslated.push_back(!fixed);
         FSources.push_back(fixed ? std::u16string() : item.Text);
     }
     TTranslator::Instance().RegisterScene(*this);
@@ -23,8 +22,8 @@ TTranslatedScene::~TTranslatedScene() {
 void TTranslatedScene::RetranslateTexts() {
     TTranslator& translator = TTranslator::Instance();
     for (std::size_t i = 0; i < FScene.Items.size(); ++i) {
-        if (!FTranslated[i])
-            continue;
+        if (FSources[i].empty())
+            continue; // fixed, or nothing to translate
         // Going back, the scene knows its sources: looking a shown text up among the
         // translations would pick the wrong source where two texts share a translation.
         FScene.Items[i].Text =

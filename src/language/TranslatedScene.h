@@ -31,7 +31,6 @@ public:
 private:
     Scene FScene;
     std::vector<std::u16string> FSources; // per item; empty for fixed items
-    std::vector<bool> FTranslated;
 };
 
 } // namespace zq

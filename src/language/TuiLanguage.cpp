@@ -56,7 +56,6 @@ TuiLanguage::TuiLanguage(Platform& platform, TTranslatableComponent* owner,
       FLocales(platform.Locales), FSpecialClassName{u"TMenuItem",   u"TTabControl", u"TTabSheet",
                                                     u"TListView",   u"TTreeView",   u"TStatusBar",
                                                     u"TComboBoxEx", u"TuiMenuEx"} {
-    BuildLocaleTables();
     if (owner && owner->IsForm()) {
         FOwner = owner;
         FCountsAsParent = true;
@@ -66,9 +65,7 @@ TuiLanguage::TuiLanguage(Platform& platform, TTranslatableComponent* owner,
     // The translators' file first, so that its languages take the first places and
     // win over embedded ones of the same short ID. A file that is not a table is
     // left aside.
-    std::error_code ec;
-    if (std::filesystem::is_regular_file(LanguageFile(), ec))
-        LoadLanguagesFromFile(LanguageFile());
+    LoadLanguagesFromFile(LanguageFile());
     if (!embeddedTable.empty())
         FTable.LoadFromStream(embeddedTable);
     AutomaticChoice();
@@ -85,9 +82,12 @@ std::filesystem::path TuiLanguage::LanguageFile() const {
     return FSystem.ExecutableFolder() / LanguageFileName;
 }
 
-void TuiLanguage::BuildLocaleTables() {
-    FNameByLangID.clear();
-    FNameByShortID.clear();
+void TuiLanguage::BuildLocaleTables() const {
+    // Built when first asked for: the system's locale list is long, and the
+    // monitor itself never asks.
+    if (FLocaleTablesBuilt)
+        return;
+    FLocaleTablesBuilt = true;
     for (const auto& locale : FLocales.SupportedLocales()) {
         const std::u16string key = AsciiLower(locale.LanguageId);
         FNameByLangID.emplace(key, locale.NativeName);
@@ -147,11 +147,13 @@ std::u16string TuiLanguage::GetLanguageShortIDByIndex(int index) const {
 }
 
 std::u16string TuiLanguage::GetLanguageLongNameByLangID(std::u16string_view langId) const {
+    BuildLocaleTables();
     const auto it = FNameByLangID.find(AsciiLower(langId));
     return it == FNameByLangID.end() ? std::u16string() : it->second;
 }
 
 std::u16string TuiLanguage::GetLanguageLongNameByShortID(std::u16string_view shortId) const {
+    BuildLocaleTables();
     const auto it = FNameByShortID.find(AsciiLower(shortId));
     return it == FNameByShortID.end() ? std::u16string() : it->second;
 }

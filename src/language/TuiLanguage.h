@@ -106,7 +106,7 @@ public:
     std::u16string UserLanguageShortID() const;
 
 private:
-    void BuildLocaleTables();
+    void BuildLocaleTables() const;
     void AutomaticChoice();
     void Walk(TTranslatableComponent& component, bool apply, std::vector<std::u16string>& texts,
               std::vector<const TTranslatableComponent*>& visited);
@@ -128,8 +128,9 @@ private:
     std::vector<std::u16string> FCustomClassList;
     // Native language names by language identifier ("0409"), the second only for
     // locales with a country.
-    std::map<std::u16string, std::u16string> FNameByLangID;
-    std::map<std::u16string, std::u16string> FNameByShortID;
+    mutable bool FLocaleTablesBuilt = false;
+    mutable std::map<std::u16string, std::u16string> FNameByLangID;
+    mutable std::map<std::u16string, std::u16string> FNameByShortID;
 };
 
 // The base name of a component as OnCustomTranslate receives it: a window's class

@@ -16,13 +16,6 @@ namespace {
 
 TDM* GInstance = nullptr;
 
-// The block a profile stream is sized with before a load or a default: the defaults
-// leave its bytes in place wherever they write nothing.
-const std::vector<std::uint8_t>& EmptyProfileBlock() {
-    static const std::vector<std::uint8_t> block(sizeof(TMouseProfileInfo));
-    return block;
-}
-
 template <typename Record> std::int32_t RecordSize() {
     return static_cast<std::int32_t>(sizeof(Record));
 }
@@ -56,23 +49,13 @@ void TDM::BindDefaultHandlers() {
     uiProfileAllSettingInfo.OnRestoreToDefault = [this](TMemoryStream& s) {
         uiProfileAllSettingInfoRestoreToDefault(s);
     };
-    uiProfileGame1.OnRestoreToDefault = [this](TMemoryStream& s) {
-        uiProfileGame1RestoreToDefault(s);
-    };
-    uiProfileGame2.OnRestoreToDefault = [this](TMemoryStream& s) {
-        uiProfileGame2RestoreToDefault(s);
-    };
-    uiProfileGame3.OnRestoreToDefault = [this](TMemoryStream& s) {
-        uiProfileGame3RestoreToDefault(s);
-    };
-    uiProfileGame4.OnRestoreToDefault = [this](TMemoryStream& s) {
-        uiProfileGame4RestoreToDefault(s);
-    };
-    uiProfileGame5.OnRestoreToDefault = [this](TMemoryStream& s) {
-        uiProfileGame5RestoreToDefault(s);
-    };
+    // Game n's defaults for the profile of index n - 1; the default game is game 1.
+    for (int i = 0; i < ProfileCount; ++i)
+        FProfileGroup[i]->OnRestoreToDefault = [this, game = i + 1](TMemoryStream& s) {
+            RestoreGameDefaults(s, game);
+        };
     uiProfileDefaultGame.OnRestoreToDefault = [this](TMemoryStream& s) {
-        uiProfileGame1RestoreToDefault(s);
+        RestoreGameDefaults(s, 1);
     };
     uiProfileTest.OnRestoreToDefault = [this](TMemoryStream& s) {
         uiProfileTestRestoreToDefault(s);
@@ -138,8 +121,9 @@ void TDM::LoadGameProfileAtStart(int index) {
     const TPROFILELOCATION& entry = FProfileSettingGroup.ProfileSettingList[index];
     Bind(game, entry.FileName.Get());
     game.SetFilePath(entry.FilePath.Get());
-    const auto& block = EmptyProfileBlock();
-    game.Write(block.data(), static_cast<std::int32_t>(block.size()));
+    // Sized with zeros before a load or a default: the defaults leave those bytes
+    // in place wherever they write nothing.
+    game.SetSize(RecordSize<TMouseProfileInfo>());
 
     if (entry.StorageKind == StorageInRegistry) {
         bool loaded = false;
@@ -162,22 +146,20 @@ void TDM::LoadGameProfileAtStart(int index) {
         return;
     }
     const std::u16string file = IncludeTrailingPathDelimiter(folder) + entry.FileName.Get();
-    bool defaulted = false;
     try {
-        if (!FileExists(file)) {
-            game.RestoreToDefault();
-            defaulted = true;
-            game.SaveStreamToFile(file);
-        } else if (!game.LoadStreamFromFile()) {
-            game.RestoreToDefault();
-            defaulted = true;
-            game.SaveStreamToFile();
-        }
+        if (game.LoadStreamFromFile())
+            return;
     } catch (const EProfileStorageError&) {
-        // A file that cannot be read is never overwritten; one that cannot be
-        // written leaves the defaults in memory. Either way the run goes on.
-        if (!defaulted)
-            game.RestoreToDefault();
+        // A file that cannot be read is never overwritten: defaults for this run.
+        game.RestoreToDefault();
+        return;
+    }
+    // No file yet (or no folder): the defaults, saved there when it can be written.
+    game.RestoreToDefault();
+    try {
+        game.SaveStreamToFile(file);
+    } catch (const EProfileStorageError&) {
+        // Cannot be written: the defaults stay in memory and the run goes on.
     }
 }
 
@@ -203,7 +185,7 @@ bool TDM::SwitchToProfile(std::int32_t AProfileIndex) {
     if (!IsProfileIndexInRange(AProfileIndex))
         return false;
     FProfileIndex = AProfileIndex;
-    FProfileGroup[AProfileIndex]->Read(&FCurrentProfileInfo, RecordSize<TMouseProfileInfo>());
+    ReadCurrentProfileInfo();
     FAllProfileSettingInfo.CurrentGame = static_cast<std::uint16_t>(AProfileIndex);
     return true;
 }
@@ -220,27 +202,31 @@ bool TDM::LoadCurrentProfileInfoFromRegistry() {
     } catch (const EProfileStorageError&) {
         // Unreadable: the cached stream stays the current profile.
     }
-    CurrentProfile().Read(&FCurrentProfileInfo, RecordSize<TMouseProfileInfo>());
+    ReadCurrentProfileInfo();
     return loaded;
 }
 
-bool TDM::SwitchToProfileGroup(std::int32_t AProfileGroupIndex) {
+std::int32_t TDM::ProfileOfGroup(std::int32_t AProfileGroupIndex) const {
     if (!IsProfileGroupIndexInRange(AProfileGroupIndex))
-        return false;
+        return -1;
     const std::int32_t profile =
         FProfileSettingGroup.ProfileIndexOfProfileGroup[AProfileGroupIndex];
-    if (!IsProfileIndexInRange(profile))
+    return IsProfileIndexInRange(profile) ? profile : -1;
+}
+
+bool TDM::SwitchToProfileGroup(std::int32_t AProfileGroupIndex) {
+    const std::int32_t profile = ProfileOfGroup(AProfileGroupIndex);
+    if (profile < 0)
         return false;
     FProfileSettingGroup.CurrentProfileGroup = AProfileGroupIndex;
     FProfileGroupIndex = AProfileGroupIndex;
-    FProfileIndex = profile;
     SwitchToProfile(profile);
     return true;
 }
 
 bool TDM::LoadCurrentProfileInfoFromFile(const std::u16string& AFile) {
     const bool loaded = CurrentProfile().LoadStreamFromFile(AFile);
-    CurrentProfile().Read(&FCurrentProfileInfo, RecordSize<TMouseProfileInfo>());
+    ReadCurrentProfileInfo();
     return loaded;
 }
 
@@ -340,17 +326,14 @@ void TDM::LoadRecordMacroInfoFromRegistry() {
 }
 
 void TDM::RestoreCurrentProfileInfoToDefault() {
-    CurrentProfile().RestoreToDefault();
-    CurrentProfile().Read(&FCurrentProfileInfo, RecordSize<TMouseProfileInfo>());
-    SetProfileChanged(FProfileIndex, true);
+    RestoreProfileInfoToDefault(FProfileIndex);
+    ReadCurrentProfileInfo();
 }
 
 void TDM::RestoreAllProfileInfoToDefault() {
-    for (int i = 0; i < ProfileCount; ++i) {
-        FProfileGroup[i]->RestoreToDefault();
-        SetProfileChanged(i, true);
-    }
-    CurrentProfile().Read(&FCurrentProfileInfo, RecordSize<TMouseProfileInfo>());
+    for (int i = 0; i < ProfileCount; ++i)
+        RestoreProfileInfoToDefault(i);
+    ReadCurrentProfileInfo();
 }
 
 bool TDM::RestoreProfileInfoToDefault(std::int32_t AProfileIndex) {
@@ -362,11 +345,8 @@ bool TDM::RestoreProfileInfoToDefault(std::int32_t AProfileIndex) {
 }
 
 bool TDM::RestoreProfileGroupToDefault(std::int32_t AProfileGroupIndex) {
-    if (!IsProfileGroupIndexInRange(AProfileGroupIndex))
-        return false;
-    const std::int32_t profile =
-        FProfileSettingGroup.ProfileIndexOfProfileGroup[AProfileGroupIndex];
-    if (!IsProfileIndexInRange(profile))
+    const std::int32_t profile = ProfileOfGroup(AProfileGroupIndex);
+    if (profile < 0)
         return false;
     if (profile == FProfileIndex)
         RestoreCurrentProfileInfoToDefault();
@@ -472,29 +452,9 @@ void TDM::InitTestDefaultValue() {
     uiProfileDefaultGame.Read(&FDefaultProfileInfo, RecordSize<TMouseProfileInfo>());
 }
 
-void TDM::uiProfileGame1RestoreToDefault(TMemoryStream& AStream) {
+void TDM::RestoreGameDefaults(TMemoryStream& AStream, int game) {
     EditStreamAs<TMouseProfileInfo>(
-        AStream, [this](TMouseProfileInfo& p) { SetGameProfileDefaults(p, 1, FNow()); });
-}
-
-void TDM::uiProfileGame2RestoreToDefault(TMemoryStream& AStream) {
-    EditStreamAs<TMouseProfileInfo>(
-        AStream, [this](TMouseProfileInfo& p) { SetGameProfileDefaults(p, 2, FNow()); });
-}
-
-void TDM::uiProfileGame3RestoreToDefault(TMemoryStream& AStream) {
-    EditStreamAs<TMouseProfileInfo>(
-        AStream, [this](TMouseProfileInfo& p) { SetGameProfileDefaults(p, 3, FNow()); });
-}
-
-void TDM::uiProfileGame4RestoreToDefault(TMemoryStream& AStream) {
-    EditStreamAs<TMouseProfileInfo>(
-        AStream, [this](TMouseProfileInfo& p) { SetGameProfileDefaults(p, 4, FNow()); });
-}
-
-void TDM::uiProfileGame5RestoreToDefault(TMemoryStream& AStream) {
-    EditStreamAs<TMouseProfileInfo>(
-        AStream, [this](TMouseProfileInfo& p) { SetGameProfileDefaults(p, 5, FNow()); });
+        AStream, [&](TMouseProfileInfo& p) { SetGameProfileDefaults(p, game, FNow()); });
 }
 
 void TDM::uiProfileTestRestoreToDefault(TMemoryStream& AStream) {

@@ -157,11 +157,10 @@ private:
     static void MakeFolder(const std::u16string& folder);
 
     // The default handlers of the components.
-    void uiProfileGame1RestoreToDefault(TMemoryStream& AStream);
-    void uiProfileGame2RestoreToDefault(TMemoryStream& AStream);
-    void uiProfileGame3RestoreToDefault(TMemoryStream& AStream);
-    void uiProfileGame4RestoreToDefault(TMemoryStream& AStream);
-    void uiProfileGame5RestoreToDefault(TMemoryStream& AStream);
+    // The defaults of game 1 to 5 (the profile of index game - 1).
+    void RestoreGameDefaults(TMemoryStream& AStream, int game);
+    // The profile a group points at; -1 when the group or its profile is out of range.
+    std::int32_t ProfileOfGroup(std::int32_t AProfileGroupIndex) const;
     void uiProfileTestRestoreToDefault(TMemoryStream& AStream);
     void uiProfileSettingGroupRestoreToDefault(TMemoryStream& AStream);
     void uiProfileAllSettingInfoRestoreToDefault(TMemoryStream& AStream);

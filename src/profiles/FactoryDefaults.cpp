@@ -197,7 +197,6 @@ void SetGameProfileDefaults(TMouseProfileInfo& profile, int game, double now) {
 
     constexpr std::uint16_t levels[] = {400, 800, 1600, 3200, 4000};
     for (int i = 0; i < 5; ++i) {
-        ClearCPILevel(config.CPIState[i]);
         SetCPILevel(config.CPIState[i], levels[i]);
         config.UseDiffentXY[i] = 1;
     }
@@ -219,13 +218,9 @@ void SetTestProfileDefaults(TMouseProfileInfo& profile, double now) {
     config.ButtonCount = 15;
 
     // Buttons 0 to 4 carry their own function code; the entries keep index 0.
-    for (int button = 0; button < 5; ++button) {
-        TBUTTONFUNCINFO& entry = config.ButtonFuncInfo[button];
-        entry.FunctionType = FunctionTypeCodeOnly;
-        entry.FunctionCode = static_cast<std::uint16_t>(button);
-        entry.FunctionGroup = FunctionTable[button].FunctionGroup;
-        entry.FunctionId = FunctionTable[button].FunctionId;
-    }
+    for (int button = 0; button < 5; ++button)
+        SetFunction(config.ButtonFuncInfo[button], 0, FunctionTypeCodeOnly,
+                    static_cast<std::uint16_t>(button));
     // Buttons 5 to 13 send their own report mask: bit k for button k.
     for (int button = 5; button < ButtonFuncCount; ++button) {
         TBUTTONFUNCINFO& entry = config.ButtonFuncInfo[button];
