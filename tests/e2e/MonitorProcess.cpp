@@ -52,34 +52,18 @@ void Process::Kill() {
 }
 
 MonitorInstall::MonitorInstall(bool withConfigProgram) {
-    wchar_t temp[MAX_PATH];
-    ::GetTempPathW(MAX_PATH, temp);
-    static int counter = 0;
-    FFolder =
-        std::filesystem::path(temp) / (L"zqmon-e2e-" + std::to_wstring(::GetCurrentProcessId()) +
-                                       L"-" + std::to_wstring(counter++));
-    std::filesystem::remove_all(FFolder);
-    std::filesystem::create_directories(FFolder);
-    std::filesystem::copy_file(BuildFolder() / L"ZQMON.EXE", FFolder / L"ZQMON.EXE");
+    std::filesystem::copy_file(BuildFolder() / L"ZQMON.EXE", Folder() / L"ZQMON.EXE");
     if (withConfigProgram)
-        std::filesystem::copy_file(BuildFolder() / L"zqcfg-peer.exe", FFolder / L"ZQCFG.EXE");
-}
-
-MonitorInstall::~MonitorInstall() {
-    std::error_code ec;
-    std::filesystem::remove_all(FFolder, ec);
+        std::filesystem::copy_file(BuildFolder() / L"zqcfg-peer.exe", Folder() / L"ZQCFG.EXE");
 }
 
 void MonitorInstall::WriteFile(const std::filesystem::path& relative,
                                const std::string& bytes) const {
-    const auto file = FFolder / relative;
-    std::filesystem::create_directories(file.parent_path());
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << bytes;
+    FFolder.Write(relative, bytes);
 }
 
 Process MonitorInstall::StartMonitor() const {
-    Process process = Process::Start(FFolder / L"ZQMON.EXE");
+    Process process = Process::Start(Folder() / L"ZQMON.EXE");
     if (process.Handle())
         ::WaitForInputIdle(process.Handle(), 20000);
     WaitFor([] { return MonitorWindow() != nullptr; });
@@ -87,13 +71,13 @@ Process MonitorInstall::StartMonitor() const {
 }
 
 Process MonitorInstall::StartPeer(const std::wstring& arguments) const {
-    Process process = Process::Start(FFolder / L"ZQCFG.EXE", arguments);
+    Process process = Process::Start(Folder() / L"ZQCFG.EXE", arguments);
     WaitFor([] { return ConfigWindow() != nullptr; });
     return process;
 }
 
 std::vector<std::string> MonitorInstall::PeerLog() const {
-    std::ifstream in(FFolder / L"peer.log");
+    std::ifstream in(Folder() / L"peer.log");
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);

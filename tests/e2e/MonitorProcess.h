@@ -3,6 +3,7 @@
 // process, and the means to act on it as the shell and a user would.
 
 #include "platform/win32/Handles.h"
+#include "support/TempFolder.h"
 
 #include <chrono>
 #include <filesystem>
@@ -49,9 +50,8 @@ class MonitorInstall {
 public:
     // A fresh folder holding ZQMON.EXE and, as "ZQCFG.EXE", the test peer.
     explicit MonitorInstall(bool withConfigProgram = true);
-    ~MonitorInstall();
 
-    const std::filesystem::path& Folder() const { return FFolder; }
+    const std::filesystem::path& Folder() const { return FFolder.Path(); }
     void WriteFile(const std::filesystem::path& relative, const std::string& bytes) const;
 
     // Starts the monitor and waits until its main window exists.
@@ -63,7 +63,7 @@ public:
     bool PeerLogged(const std::string& line) const;
 
 private:
-    std::filesystem::path FFolder;
+    test::TempFolder FFolder; // removed with the install
 };
 
 // The monitor's windows as another process finds them.

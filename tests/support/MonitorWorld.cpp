@@ -1,10 +1,6 @@
 #include "support/MonitorWorld.h"
 
 #include "profiles/FactoryDefaults.h"
-#include "profiles/MemoryStream.h"
-
-#include <cstring>
-#include <fstream>
 
 namespace zq::test {
 
@@ -31,26 +27,22 @@ MonitorWorld::~MonitorWorld() {
 }
 
 void MonitorWorld::WriteConfig(std::string_view content) const {
-    std::ofstream out(ProgramFolder / "config.ini", std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    Folder.Write("program/config.ini", content);
 }
 
 void MonitorWorld::StoreAllSettings(std::uint16_t currentGame, std::uint8_t currentLanguage) {
     auto settings = std::make_unique<TALLGAMESINFO>();
-    std::memset(settings.get(), 0, sizeof(TALLGAMESINFO));
     settings->CurrentGame = currentGame;
     settings->CurrentLanguage = currentLanguage;
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(settings.get());
-    World.Registry.SetValue(RegistryRoot::CurrentUser, MonitorProfileKey, u"allsettings.pfd",
-                            RegistryValue{REG_BINARY_, {bytes, bytes + sizeof(TALLGAMESINFO)}});
+    World.Registry.SetValue(RegistryRoot::CurrentUser, DefaultProfileKey, u"allsettings.pfd",
+                            RegistryValue{REG_BINARY_, BytesOf(*settings)});
 }
 
 void MonitorWorld::StoreProfile(int index, const TMouseProfileInfo& profile) {
-    const auto* bytes = reinterpret_cast<const std::uint8_t*>(&profile);
-    World.Registry.SetValue(RegistryRoot::CurrentUser, MonitorProfileKey,
+    World.Registry.SetValue(RegistryRoot::CurrentUser, DefaultProfileKey,
                             u"Profile" + std::u16string(1, static_cast<char16_t>(u'1' + index)) +
                                 u".pfd",
-                            RegistryValue{REG_BINARY_, {bytes, bytes + sizeof(TMouseProfileInfo)}});
+                            RegistryValue{REG_BINARY_, BytesOf(profile)});
 }
 
 sim::SimMouse& MonitorWorld::AddMouse() {
@@ -70,20 +62,8 @@ void MonitorWorld::Stop() {
     Session.reset();
 }
 
-std::vector<std::string> MonitorWorld::Lines() const {
-    std::vector<std::string> lines;
-    for (const auto& effect : World.Log.Effects())
-        lines.push_back(sim::SimLog::Format(effect));
-    return lines;
-}
-
-} // namespace zq::test
-
-namespace zq::test {
-
 std::unique_ptr<TMouseProfileInfo> MonitorWorld::DefaultProfile(int index) {
     auto profile = std::make_unique<TMouseProfileInfo>();
-    std::memset(profile.get(), 0, sizeof(TMouseProfileInfo));
     SetGameProfileDefaults(*profile, index + 1, 45000.0);
     return profile;
 }

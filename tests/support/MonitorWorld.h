@@ -10,6 +10,7 @@
 #include "profiles/DMUnit.h"
 #include "profiles/DeviceUsage.h"
 #include "profiles/ProfileRecords.h"
+#include "support/ProfileWorld.h"
 #include "support/TempFolder.h"
 
 #include <cstdint>
@@ -46,8 +47,6 @@ public:
     std::vector<std::string> Channel(const std::string& name) const {
         return World.Log.Channel(name);
     }
-    // Every effect, as the simulator prints them.
-    std::vector<std::string> Lines() const;
 
     TempFolder Folder;
     std::filesystem::path ProgramFolder;
@@ -60,8 +59,5 @@ public:
 private:
     USAGE_AND_PAGE FSavedUsage;
 };
-
-// The key of the stored profiles when config.ini names none.
-inline constexpr char16_t MonitorProfileKey[] = u"software\\software\\ZQGMMOUSE";
 
 } // namespace zq::test

@@ -25,8 +25,7 @@ std::unique_ptr<TDM> ProfileWorld::CreateDM() {
 }
 
 void ProfileWorld::WriteConfig(std::string_view content) const {
-    std::ofstream out(ProgramFolder / "config.ini", std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    Folder.Write("program/config.ini", content);
 }
 
 void ProfileWorld::Store(const std::u16string& name, std::vector<std::uint8_t> bytes,
@@ -72,8 +71,9 @@ std::uint16_t Peek16(const std::vector<std::uint8_t>& bytes, std::size_t offset)
 std::int32_t Peek32(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
     return Peek<std::int32_t>(bytes, offset);
 }
-double PeekDouble(const std::vector<std::uint8_t>& bytes, std::size_t offset) {
-    return Peek<double>(bytes, offset);
+std::vector<std::uint8_t> StreamBytes(const TuiProfile& profile) {
+    const auto bytes = profile.Stream().Bytes();
+    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
 }
 
 std::u16string PeekText(const std::vector<std::uint8_t>& bytes, std::size_t offset,

@@ -63,9 +63,10 @@ template <typename Record> std::vector<std::uint8_t> BytesOf(const Record& recor
     const auto* first = reinterpret_cast<const std::uint8_t*>(&record);
     return std::vector<std::uint8_t>(first, first + sizeof(Record));
 }
+// The bytes of a profile component's stream.
+std::vector<std::uint8_t> StreamBytes(const TuiProfile& profile);
 std::uint16_t Peek16(const std::vector<std::uint8_t>& bytes, std::size_t offset);
 std::int32_t Peek32(const std::vector<std::uint8_t>& bytes, std::size_t offset);
-double PeekDouble(const std::vector<std::uint8_t>& bytes, std::size_t offset);
 // The UTF-16 text at the offset, up to its terminator or the field's end.
 std::u16string PeekText(const std::vector<std::uint8_t>& bytes, std::size_t offset,
                         std::size_t units);

@@ -19,11 +19,6 @@
 namespace zq::test {
 namespace {
 
-std::vector<std::uint8_t> StreamBytes(const TuiProfile& profile) {
-    const auto bytes = profile.Stream().Bytes();
-    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
-}
-
 std::vector<std::uint8_t> FileBytes(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in),

@@ -30,11 +30,6 @@ template <typename Record> std::unique_ptr<Record> RecordFrom(const std::vector<
     return record;
 }
 
-std::vector<std::uint8_t> StreamBytes(const TuiProfile& profile) {
-    const auto bytes = profile.Stream().Bytes();
-    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
-}
-
 // The first differing offset, for a readable failure.
 ::testing::AssertionResult SameBytes(const std::vector<std::uint8_t>& actual,
                                      const std::vector<std::uint8_t>& expected) {

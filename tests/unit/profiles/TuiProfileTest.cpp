@@ -21,11 +21,6 @@ std::vector<std::uint8_t> Pattern(std::size_t size, std::uint8_t seed) {
     return bytes;
 }
 
-std::vector<std::uint8_t> StreamBytes(const TuiProfile& profile) {
-    const auto bytes = profile.Stream().Bytes();
-    return std::vector<std::uint8_t>(bytes.begin(), bytes.end());
-}
-
 std::string ReadFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
