@@ -1,6 +1,6 @@
 // The language editor's window, driven as a user would and read back through
 // its controls.
-#include "platform/win32/Win32LanguageEditor.h"
+#include "ui/win32/Win32LanguageEditor.h"
 #include "FolderPlatform.h"
 #include "language/LanguageEditor.h"
 #include "platform/win32/Win32Platform.h"

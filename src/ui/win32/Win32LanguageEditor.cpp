@@ -1,4 +1,4 @@
-#include "platform/win32/Win32LanguageEditor.h"
+#include "ui/win32/Win32LanguageEditor.h"
 #include "platform/win32/ContainErrors.h"
 #include "platform/win32/Win32Convert.h"
 
