@@ -12,26 +12,6 @@ namespace {
 
 using Kind = TTranslatableComponent::Kind;
 
-bool BreaksLine(std::u16string_view text) {
-    return text.find_first_of(u"\r\n") != std::u16string_view::npos;
-}
-
-std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
-    std::vector<std::u16string_view> lines;
-    std::size_t start = 0;
-    while (start <= text.size()) {
-        std::size_t end = text.find_first_of(u"\r\n", start);
-        if (end == std::u16string_view::npos)
-            end = text.size();
-        if (end > start)
-            lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-        if (end < text.size() && text[end] == u'\r' && start < text.size() && text[start] == u'\n')
-            ++start;
-    }
-    return lines;
-}
-
 } // namespace
 
 TLanguageEditor::TLanguageEditor(Platform& platform, TuiLanguage* component)
@@ -229,8 +209,7 @@ void TLanguageEditor::DeleteLanguage() {
 
 void TLanguageEditor::AddConstText() {
     // A text with "=" or a line break could never be looked up in a translation list.
-    if (FConstText.empty() || FConstText.find(u'=') != std::u16string::npos ||
-        BreaksLine(FConstText))
+    if (!IsLineName(FConstText))
         return;
     if (!FLang->Table().Originals().Add(FConstText))
         return;

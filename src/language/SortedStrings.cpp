@@ -4,6 +4,31 @@
 
 namespace zq {
 
+std::vector<std::u16string_view> SplitLines(std::u16string_view text) {
+    std::vector<std::u16string_view> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of(u"\r\n", start);
+        if (end == std::u16string_view::npos)
+            end = text.size();
+        if (end > start)
+            lines.push_back(text.substr(start, end - start));
+        // CR LF ends one line, not two.
+        start = end + 1;
+        if (end < text.size() && text[end] == u'\r' && start < text.size() && text[start] == u'\n')
+            ++start;
+    }
+    return lines;
+}
+
+bool BreaksLine(std::u16string_view text) {
+    return text.find_first_of(u"\r\n") != std::u16string_view::npos;
+}
+
+bool IsLineName(std::u16string_view text) {
+    return !text.empty() && text.find_first_of(u"=\r\n") == std::u16string_view::npos;
+}
+
 namespace {
 
 // The first line that begins with name "=": lines sharing a prefix sit together in
@@ -51,18 +76,8 @@ std::u16string TSortedStrings::Text() const {
 
 void TSortedStrings::SetText(std::u16string_view text) {
     std::vector<std::u16string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find_first_of(u"\r\n", start);
-        if (end == std::u16string_view::npos)
-            end = text.size();
-        if (end > start)
-            lines.emplace_back(text.substr(start, end - start));
-        // CR LF ends one line, not two.
-        start = end + 1;
-        if (end < text.size() && text[end] == u'\r' && start < text.size() && text[start] == u'\n')
-            ++start;
-    }
+    for (const auto line : SplitLines(text))
+        lines.emplace_back(line);
     std::sort(lines.begin(), lines.end());
     lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
     FLines = std::move(lines);
@@ -85,8 +100,7 @@ std::u16string TSortedStrings::NameOfValue(std::u16string_view value) const {
 }
 
 bool TSortedStrings::SetValue(std::u16string_view name, std::u16string_view value) {
-    if (name.empty() || name.find_first_of(u"=\r\n") != std::u16string_view::npos ||
-        value.find_first_of(u"\r\n") != std::u16string_view::npos)
+    if (!IsLineName(name) || BreaksLine(value))
         return false;
     for (auto it = FindName(FLines, name); it != FLines.end(); it = FindName(FLines, name))
         FLines.erase(it);

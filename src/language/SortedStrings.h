@@ -10,6 +10,13 @@
 
 namespace zq {
 
+// The lines of a text ended by CR LF, CR or LF, empty lines left out.
+std::vector<std::u16string_view> SplitLines(std::u16string_view text);
+// The text holds a line break, so it cannot be one line.
+bool BreaksLine(std::u16string_view text);
+// The text can be the name of a name "=" value line: not empty, no "=", no line break.
+bool IsLineName(std::u16string_view text);
+
 class TSortedStrings {
 public:
     // Adds the line in its sorted place; false when it is already there.

@@ -16,11 +16,6 @@ bool WasVisited(const std::vector<const TTranslatableComponent*>& visited,
     return std::find(visited.begin(), visited.end(), &component) != visited.end();
 }
 
-// A collected text becomes a source text only if a translation line can hold it.
-bool CanBeSourceText(const std::u16string& text) {
-    return !text.empty() && text.find_first_of(u"=\r\n") == std::u16string::npos;
-}
-
 } // namespace
 
 std::u16string ComponentBaseName(const TTranslatableComponent& component) {
@@ -242,7 +237,7 @@ bool TuiLanguage::CollectTexts() {
         TranslateForms(false, texts);
         texts.insert(texts.end(), ConstTexts().begin(), ConstTexts().end());
         for (auto& text : texts)
-            if (CanBeSourceText(text))
+            if (IsLineName(text)) // a translation line can hold it
                 FTable.Originals().Add(std::move(text));
         return true;
     } catch (const std::exception&) {
