@@ -2,8 +2,8 @@
 // "ui.local" file beside this program and save it there again.
 
 #include "language/LanguageEditor.h"
-#include "ui/win32/Win32LanguageEditor.h"
 #include "platform/win32/Win32Platform.h"
+#include "ui/win32/Win32LanguageEditor.h"
 
 #include <windows.h>
 
