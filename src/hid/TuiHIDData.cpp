@@ -17,6 +17,16 @@ bool UsageEqual(const HidCaps& caps, USAGE_AND_PAGE usage) {
     return caps.UsagePage == usage.UsagePage && caps.Usage == usage.Usage;
 }
 
+// The system takes feature and output reports only in buffers of the
+// collection's length, whatever the addressed report's own size: the report's
+// bytes first, zeros after them.
+std::vector<std::uint8_t> Padded(const std::uint8_t* report, std::size_t size,
+                                 std::size_t collectionLength) {
+    std::vector<std::uint8_t> buffer(std::max(size, collectionLength), 0);
+    std::copy_n(report, size, buffer.begin());
+    return buffer;
+}
+
 } // namespace
 
 TuiHIDData::TuiHIDData(Platform& platform)
@@ -76,7 +86,7 @@ void TuiHIDData::Search(IdentifierRule rule, const std::u16string& id, bool over
             continue;
         const auto caps = device->Caps();
         if (caps && condition(*caps))
-            action(*device, iface);
+            action(*device, iface, *caps);
     }
 }
 
@@ -90,7 +100,7 @@ void TuiHIDData::HidFindAndReadDevice(USAGE_AND_PAGE UsageAndPage, const std::u1
     Search(
         IdentifierRule::R, HIDID, true,
         [&](const HidCaps& caps) { return UsageEqual(caps, UsageAndPage); },
-        [&](IHidDevice&, const HidInterface& iface) {
+        [&](IHidDevice&, const HidInterface& iface, const HidCaps&) {
             // Created while the probe handle is still open; the reader opens its own.
             auto reader = std::make_unique<TuiHidDeviceReadThread>(
                 *this, iface.HardwareIds.empty() ? std::u16string() : iface.HardwareIds.front(),
@@ -109,10 +119,10 @@ bool TuiHIDData::HidFindAndWriteDevice(const THIDDataParam& ReportData) {
             return UsageEqual(caps, ReportData.UsageAndPage) &&
                    caps.OutputReportByteLength >= size && size < MaxReportBytes;
         },
-        [&](IHidDevice& device, const HidInterface&) {
+        [&](IHidDevice& device, const HidInterface&, const HidCaps& caps) {
             // The report id and the DATASIZE bytes after it.
-            if (device.Write(std::span(ReportBytes(ReportData.Data), size + 1)) ==
-                HidError::Success)
+            if (device.Write(Padded(ReportBytes(ReportData.Data), size + 1,
+                                    caps.OutputReportByteLength)) == HidError::Success)
                 written = true;
         });
     return written;
@@ -127,8 +137,9 @@ bool TuiHIDData::HidFindAndWriteDeviceBYHID(const THIDDataParam& ReportData) {
             return UsageEqual(caps, ReportData.UsageAndPage) &&
                    caps.OutputReportByteLength >= size && size <= MaxReportBytes;
         },
-        [&](IHidDevice& device, const HidInterface&) {
-            if (device.Write(std::span(ReportBytes(ReportData.Data), size)) == HidError::Success)
+        [&](IHidDevice& device, const HidInterface&, const HidCaps& caps) {
+            if (device.Write(Padded(ReportBytes(ReportData.Data), size,
+                                    caps.OutputReportByteLength)) == HidError::Success)
                 written = true;
         });
     return written;
@@ -143,8 +154,9 @@ std::uint32_t TuiHIDData::HidFindAndSetFeatureReport(THIDDataParam& ReportData) 
             return UsageEqual(caps, ReportData.UsageAndPage) &&
                    caps.FeatureReportByteLength >= size && size <= MaxReportBytes;
         },
-        [&](IHidDevice& device, const HidInterface&) {
-            result = device.SetFeature(std::span(ReportBytes(ReportData.Data), size));
+        [&](IHidDevice& device, const HidInterface&, const HidCaps& caps) {
+            result = device.SetFeature(
+                Padded(ReportBytes(ReportData.Data), size, caps.FeatureReportByteLength));
         });
     return result;
 }
@@ -159,14 +171,13 @@ std::uint32_t TuiHIDData::HidFindAndGetFeatureReport(THIDDataParam& ReportData) 
             return UsageEqual(caps, ReportData.UsageAndPage) &&
                    caps.FeatureReportByteLength >= size && size <= MaxReportBytes;
         },
-        [&](IHidDevice& device, const HidInterface&) {
+        [&](IHidDevice& device, const HidInterface&, const HidCaps& caps) {
             // The request goes in a buffer of its own, so a failed request leaves
-            // the record as it was.
-            const std::uint8_t* request = ReportBytes(ReportData.Data);
-            buffer.assign(request, request + size);
+            // the record as it was; no more than the record's report comes back.
+            buffer = Padded(ReportBytes(ReportData.Data), size, caps.FeatureReportByteLength);
             result = device.GetFeature(buffer);
             if (result == HidError::Success)
-                std::copy(buffer.begin(), buffer.end(), ReportBytes(ReportData.Data));
+                std::copy_n(buffer.begin(), size, ReportBytes(ReportData.Data));
         });
     return result;
 }
@@ -176,7 +187,7 @@ bool TuiHIDData::IsDeviceExist(const THIDDataParam& ReportData) {
     Search(
         IdentifierRule::W, ReportData.DeviceID, false,
         [&](const HidCaps& caps) { return UsageEqual(caps, ReportData.UsageAndPage); },
-        [&](IHidDevice&, const HidInterface&) { found = true; });
+        [&](IHidDevice&, const HidInterface&, const HidCaps&) { found = true; });
     return found;
 }
 

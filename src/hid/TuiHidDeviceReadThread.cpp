@@ -14,9 +14,18 @@ namespace {
 
 constexpr char16_t DeviceNotConnectedLine[] = u"ERROR_DEVICE_NOT_CONNECTED++++++++++++++++";
 
-// A read that ends without a report is issued again after this pause, so a
-// device that keeps failing reads cannot make the reader spin.
-constexpr std::uint32_t RetryPauseMs = 1;
+// A read that ends without a report is issued again after a pause that doubles
+// with each failure in a row, up to a second, so a device that keeps failing
+// reads cannot make the reader spin; a report brings it back to the shortest.
+constexpr std::uint32_t FirstRetryPauseMs = 1;
+constexpr std::uint32_t LongestRetryPauseMs = 1000;
+
+// A read that ends this way means the interface is gone: the system says "not
+// connected" or "aborted", some class drivers "access denied".
+bool Removed(std::uint32_t error) {
+    return error == HidError::OperationAborted || error == HidError::DeviceNotConnected ||
+           error == HidError::AccessDenied;
+}
 
 } // namespace
 
@@ -59,11 +68,11 @@ void TuiHidDeviceReadThread::ReadLoop() {
     if (!FDeviceHandle)
         return; // the first read would fail with an invalid handle
     IHidStopSignal& stop = *FGeneration->StopReadEvent;
+    std::uint32_t retryPauseMs = FirstRetryPauseMs;
     while (!Terminated()) {
         std::fill(FReport.begin(), FReport.end(), 0);
         const std::uint32_t started = FDeviceHandle->StartRead(FReport);
-        if (started == HidError::InvalidHandle || started == HidError::OperationAborted ||
-            started == HidError::DeviceNotConnected)
+        if (started == HidError::InvalidHandle || Removed(started))
             return;
         if (started != HidError::Success && started != HidError::IoPending) {
             // No read is under way and none ever will be (for instance when the
@@ -77,18 +86,19 @@ void TuiHidDeviceReadThread::ReadLoop() {
             return; // stopped; the cancelled read has ended
         if (result.Error == HidError::Success && result.BytesRead > 0) {
             NumBytesRead = result.BytesRead;
+            retryPauseMs = FirstRetryPauseMs;
             if (!Terminated())
                 Deliver();
             continue;
         }
-        if (result.Error == HidError::OperationAborted ||
-            result.Error == HidError::DeviceNotConnected) {
+        if (Removed(result.Error)) {
             DeviceNotConnected();
             return;
         }
         // An empty or failed read: nothing to deliver, the next read follows.
-        if (stop.Wait(RetryPauseMs))
+        if (stop.Wait(retryPauseMs))
             return;
+        retryPauseMs = std::min(retryPauseMs * 2, LongestRetryPauseMs);
     }
 }
 

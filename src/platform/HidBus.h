@@ -20,9 +20,12 @@ namespace zq {
 struct HidError {
     static constexpr std::uint32_t Success = 0;
     static constexpr std::uint32_t FileNotFound = 2;
+    // What a read on a removed interface answers under some HID class drivers.
+    static constexpr std::uint32_t AccessDenied = 5;
     static constexpr std::uint32_t InvalidHandle = 6;
     static constexpr std::uint32_t GenFailure = 31;
     static constexpr std::uint32_t InvalidParameter = 87;
+    static constexpr std::uint32_t TimedOut = 121; // a transfer the device never answered
     static constexpr std::uint32_t OperationAborted = 995;
     static constexpr std::uint32_t IoPending = 997;
     static constexpr std::uint32_t DeviceNotConnected = 1167;

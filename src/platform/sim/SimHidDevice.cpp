@@ -51,42 +51,65 @@ std::optional<HidCaps> SimHidDevice::Caps() {
                    c.FeatureReportByteLength};
 }
 
-std::uint32_t SimHidDevice::SetFeature(std::span<const std::uint8_t> report) {
+std::uint32_t SimHidDevice::FeatureReportSize(std::span<const std::uint8_t> buffer,
+                                              std::size_t& size) const {
+    const auto& c = FMouse.FConfig.Collections[FCollection];
+    // As the system's class driver: the buffer holds the collection's longest
+    // feature report, and the device gets the addressed report's own length.
+    if (buffer.empty() || c.FeatureReportByteLength == 0)
+        return HidError::InvalidParameter;
+    if (buffer.size() < c.FeatureReportByteLength)
+        return HidError::InvalidUserBuffer;
+    size = buffer.size();
+    if (c.FeatureReports.empty())
+        return HidError::Success;
+    const auto report = std::find_if(c.FeatureReports.begin(), c.FeatureReports.end(),
+                                     [&](const auto& r) { return r.first == buffer[0]; });
+    if (report == c.FeatureReports.end())
+        return HidError::InvalidParameter;
+    size = report->second;
+    return HidError::Success;
+}
+
+std::uint32_t SimHidDevice::SetFeature(std::span<const std::uint8_t> buffer) {
+    std::span<const std::uint8_t> report;
     {
         std::lock_guard lock(FMouse.FBus.FMutex);
         if (FDisconnected)
             return HidError::DeviceNotConnected;
-        const auto& c = FMouse.FConfig.Collections[FCollection];
-        if (report.empty() || report.size() > c.FeatureReportByteLength)
-            return HidError::InvalidParameter;
+        std::size_t size = 0;
+        if (const std::uint32_t error = FeatureReportSize(buffer, size))
+            return error;
         if (FMouse.FFeatureError != 0)
             return FMouse.FFeatureError;
+        report = buffer.first(size);
         FMouse.ReceiveFeatureLocked(FCollection, report);
     }
     FMouse.FBus.FLog.Add("hid-set", HexBytes(report));
     return HidError::Success;
 }
 
-std::uint32_t SimHidDevice::GetFeature(std::span<std::uint8_t> report) {
+std::uint32_t SimHidDevice::GetFeature(std::span<std::uint8_t> buffer) {
     std::vector<std::uint8_t> reply;
+    std::size_t size = 0;
     {
         std::lock_guard lock(FMouse.FBus.FMutex);
         if (FDisconnected)
             return HidError::DeviceNotConnected;
-        const auto& c = FMouse.FConfig.Collections[FCollection];
-        if (report.empty() || report.size() > c.FeatureReportByteLength)
-            return HidError::InvalidParameter;
+        if (const std::uint32_t error = FeatureReportSize(buffer, size))
+            return error;
         if (FMouse.FFeatureError != 0)
             return FMouse.FFeatureError;
         if (FMouse.FGetFeatureError != 0)
             return FMouse.FGetFeatureError;
-        FMouse.FFeatureRequests.emplace_back(report.begin(), report.end());
-        reply = FMouse.AnswerFeatureLocked(FCollection, report[0], report.size());
+        FMouse.FFeatureRequests.emplace_back(buffer.begin(), buffer.begin() + size);
+        reply = FMouse.AnswerFeatureLocked(FCollection, buffer[0], size);
     }
-    // The platform hands over the report's length, whatever the device sent.
-    std::fill(report.begin(), report.end(), 0);
-    std::copy_n(reply.begin(), std::min(reply.size(), report.size()), report.begin());
-    FMouse.FBus.FLog.Add("hid-get", HexBytes(report));
+    // The platform hands over the report's length, whatever the device sent,
+    // and zeros after it.
+    std::fill(buffer.begin(), buffer.end(), 0);
+    std::copy_n(reply.begin(), std::min(reply.size(), size), buffer.begin());
+    FMouse.FBus.FLog.Add("hid-get", HexBytes(buffer.first(size)));
     return HidError::Success;
 }
 
@@ -95,8 +118,12 @@ std::uint32_t SimHidDevice::Write(std::span<const std::uint8_t> report) {
         std::lock_guard lock(FMouse.FBus.FMutex);
         if (FDisconnected)
             return HidError::DeviceNotConnected;
-        if (report.empty() || FMouse.FConfig.Collections[FCollection].OutputReportByteLength == 0)
+        const auto& c = FMouse.FConfig.Collections[FCollection];
+        if (report.empty() || c.OutputReportByteLength == 0)
             return HidError::InvalidParameter;
+        // Output reports go in buffers of the collection's output length.
+        if (report.size() < c.OutputReportByteLength)
+            return HidError::InvalidUserBuffer;
         FMouse.FOutputReports.emplace_back(report.begin(), report.end());
     }
     FMouse.FBus.FLog.Add("hid-write", HexBytes(report));
@@ -120,7 +147,7 @@ std::uint32_t SimHidDevice::StartRead(std::span<std::uint8_t> buffer) {
                 FDisconnectAnnounced = false;
                 ++FOwed;
             }
-            return HidError::DeviceNotConnected;
+            return FMouse.FConfig.RemovedReadError;
         }
         if (!FOverlapped || buffer.empty()) {
             // Nothing can ever be read here; the reader only waits to be stopped.
@@ -159,7 +186,7 @@ HidReadResult SimHidDevice::WaitRead(IHidStopSignal& stop, std::uint32_t timeout
             FDisconnectAnnounced = false;
             ++FOwed;
         }
-        return HidReadResult{HidReadStatus::Completed, HidError::DeviceNotConnected, 0};
+        return HidReadResult{HidReadStatus::Completed, FMouse.FConfig.RemovedReadError, 0};
     }
     Entry entry = std::move(FQueue.front());
     FQueue.pop_front();

@@ -46,6 +46,9 @@ private:
     bool Reads() const { return FOverlapped && !FIdle && !FDisconnected; }
     void EndOwedLocked();
     void DropQueueLocked();
+    // With the bus's lock held: 0 and the size of the report a feature buffer
+    // addresses, or the error the system answers for the buffer.
+    std::uint32_t FeatureReportSize(std::span<const std::uint8_t> buffer, std::size_t& size) const;
 
     SimMouse& FMouse;
     const std::size_t FCollection;

@@ -84,6 +84,7 @@ SimMouseConfig SimMouseConfig::Default() {
     vendor.Usage = 0x0001;
     vendor.InputReportByteLength = 8;
     vendor.FeatureReportByteLength = 4096;
+    vendor.FeatureReports = {{2, 16}, {3, 64}, {4, 1024}, {5, 2048}, {6, 4096}};
     vendor.Firmware = true;
     vendor.ClassIds = {u"HID_DEVICE_UP:FFA0_U:0001", u"HID_DEVICE"};
 

@@ -12,6 +12,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zq::sim {
@@ -36,6 +37,10 @@ struct SimCollectionConfig {
     std::uint16_t InputReportByteLength = 0;
     std::uint16_t OutputReportByteLength = 0;
     std::uint16_t FeatureReportByteLength = 0;
+    // The feature reports the collection declares: id and size, id included.
+    // Buffers must hold the collection's length; the device sees the addressed
+    // report's own bytes. Empty: the device sees the whole buffer.
+    std::vector<std::pair<std::uint8_t, std::uint16_t>> FeatureReports;
     std::vector<SimButtonField> Buttons;
     bool Firmware = false;  // answers the command packets
     bool OpenFails = false; // held exclusively by the system, like a system mouse or keyboard
@@ -49,6 +54,9 @@ struct SimMouseConfig {
     std::uint16_t ProductId = 0x0C01;
     std::uint16_t Revision = 0x0100;
     std::vector<SimCollectionConfig> Collections;
+    // What reads on a removed interface answer: the system's "device not
+    // connected", or "access denied" as some class drivers say it.
+    std::uint32_t RemovedReadError = 1167;
 
     // Interface 0: the system mouse (5 buttons); interface 1: a consumer control
     // (Col01) and the vendor collection 0xFFA0/0x0001 with the firmware (Col02).

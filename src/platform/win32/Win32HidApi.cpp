@@ -27,8 +27,6 @@ std::shared_ptr<const HidApi> HidApi::Bind(const wchar_t* setupLibrary, const wc
         !BindProc(hid, "HidD_GetPreparsedData", api->HidD_GetPreparsedData) ||
         !BindProc(hid, "HidD_FreePreparsedData", api->HidD_FreePreparsedData) ||
         !BindProc(hid, "HidP_GetCaps", api->HidP_GetCaps) ||
-        !BindProc(hid, "HidD_SetFeature", api->HidD_SetFeature) ||
-        !BindProc(hid, "HidD_GetFeature", api->HidD_GetFeature) ||
         !BindProc(hid, "HidP_MaxUsageListLength", api->HidP_MaxUsageListLength) ||
         !BindProc(hid, "HidP_GetUsagesEx", api->HidP_GetUsagesEx))
         return nullptr;

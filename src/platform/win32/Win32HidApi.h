@@ -26,8 +26,6 @@ struct HidApi {
     decltype(&::HidD_GetPreparsedData) HidD_GetPreparsedData = nullptr;
     decltype(&::HidD_FreePreparsedData) HidD_FreePreparsedData = nullptr;
     decltype(&::HidP_GetCaps) HidP_GetCaps = nullptr;
-    decltype(&::HidD_SetFeature) HidD_SetFeature = nullptr;
-    decltype(&::HidD_GetFeature) HidD_GetFeature = nullptr;
     decltype(&::HidP_MaxUsageListLength) HidP_MaxUsageListLength = nullptr;
     decltype(&::HidP_GetUsagesEx) HidP_GetUsagesEx = nullptr;
 

@@ -99,9 +99,10 @@ std::vector<HidInterface> Win32HidBus::Enumerate(const Guid& interfaceClass) {
 std::unique_ptr<IHidDevice> Win32HidBus::Open(const std::u16string& path, bool overlapped) {
     if (!FApi)
         return nullptr;
+    // Always overlapped: transfers wait with a time limit, reads with the stop signal.
     UniqueHandle handle(::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                      overlapped ? FILE_FLAG_OVERLAPPED : 0, nullptr));
+                                      FILE_FLAG_OVERLAPPED, nullptr));
     if (!handle)
         return nullptr;
     return std::make_unique<Win32HidDevice>(FApi, std::move(handle), overlapped);

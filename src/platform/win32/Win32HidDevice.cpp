@@ -1,7 +1,10 @@
 #include "platform/win32/Win32HidDevice.h"
 
 #include <algorithm>
+#include <mutex>
 #include <stdexcept>
+
+#include <winioctl.h>
 
 namespace zq::win32 {
 
@@ -13,6 +16,51 @@ std::uint32_t FailureCode() {
     const DWORD error = ::GetLastError();
     return error != 0 ? error : ERROR_GEN_FAILURE;
 }
+
+// The class driver's requests for feature reports (device type keyboard,
+// function 100, direct input and direct output).
+constexpr DWORD IoctlHidSetFeature =
+    CTL_CODE(FILE_DEVICE_KEYBOARD, 100, METHOD_IN_DIRECT, FILE_ANY_ACCESS);
+constexpr DWORD IoctlHidGetFeature =
+    CTL_CODE(FILE_DEVICE_KEYBOARD, 100, METHOD_OUT_DIRECT, FILE_ANY_ACCESS);
+
+// A feature transfer or write ends within this time or is given up: a stalled
+// device costs the main thread a second, not the rest of the run.
+constexpr DWORD TransferTimeoutMs = 1000;
+// How long a cancelled transfer may take to end before it is left to finish alone.
+constexpr DWORD CancelGraceMs = 100;
+
+struct PendingTransfer {
+    OVERLAPPED Overlapped{};
+    UniqueHandle Done; // manual reset, the overlapped's event
+    std::vector<std::uint8_t> Buffer;
+};
+
+// Transfers that neither ended in time nor after their cancellation: the system
+// may still complete them, writing their buffer and setting their event, so they
+// are kept until then. Each holds one report; a device that never answers makes
+// at most one per transfer the program tries.
+class AbandonedTransfers {
+public:
+    static AbandonedTransfers& Instance() {
+        static AbandonedTransfers instance;
+        return instance;
+    }
+    void Keep(std::unique_ptr<PendingTransfer> transfer) {
+        std::lock_guard lock(FLock);
+        FTransfers.push_back(std::move(transfer));
+    }
+    void Reap() {
+        std::lock_guard lock(FLock);
+        std::erase_if(FTransfers, [](const auto& t) {
+            return ::WaitForSingleObject(t->Done.Get(), 0) == WAIT_OBJECT_0;
+        });
+    }
+
+private:
+    std::mutex FLock;
+    std::vector<std::unique_ptr<PendingTransfer>> FTransfers;
+};
 
 } // namespace
 
@@ -34,9 +82,9 @@ bool Win32StopSignal::Wait(std::uint32_t timeoutMs) {
 }
 
 Win32HidDevice::Win32HidDevice(std::shared_ptr<const HidApi> api, UniqueHandle handle,
-                               bool overlapped)
-    : FApi(std::move(api)), FHandle(std::move(handle)), FOverlapped(overlapped) {
-    if (FOverlapped)
+                               bool readable)
+    : FApi(std::move(api)), FHandle(std::move(handle)), FReadable(readable) {
+    if (FReadable)
         FReadEvent.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     HIDD_ATTRIBUTES attributes{};
     attributes.Size = sizeof(attributes);
@@ -60,43 +108,66 @@ Win32HidDevice::~Win32HidDevice() {
 }
 
 std::uint32_t Win32HidDevice::SetFeature(std::span<const std::uint8_t> report) {
-    ::SetLastError(0);
-    if (FApi->HidD_SetFeature(FHandle.Get(), const_cast<std::uint8_t*>(report.data()),
-                              static_cast<ULONG>(report.size())))
-        return 0;
-    return FailureCode();
+    return Transfer(IoctlHidSetFeature, report, {});
 }
 
 std::uint32_t Win32HidDevice::GetFeature(std::span<std::uint8_t> report) {
-    ::SetLastError(0);
-    if (FApi->HidD_GetFeature(FHandle.Get(), report.data(), static_cast<ULONG>(report.size())))
-        return 0;
-    return FailureCode();
+    return Transfer(IoctlHidGetFeature, report, report);
 }
 
 std::uint32_t Win32HidDevice::Write(std::span<const std::uint8_t> report) {
-    const DWORD size = static_cast<DWORD>(report.size());
-    DWORD written = 0;
+    return Transfer(0, report, {});
+}
+
+std::uint32_t Win32HidDevice::Transfer(DWORD code, std::span<const std::uint8_t> request,
+                                       std::span<std::uint8_t> reply) {
+    AbandonedTransfers::Instance().Reap();
+    if (request.empty())
+        return ERROR_INVALID_PARAMETER;
+    // The transfer owns its buffer and event: if it outlives its wait, the system
+    // may still write them after the caller's report is gone.
+    auto transfer = std::make_unique<PendingTransfer>();
+    transfer->Buffer.assign(request.begin(), request.end());
+    transfer->Done.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!transfer->Done)
+        return FailureCode();
+    transfer->Overlapped.hEvent = transfer->Done.Get();
+
+    const DWORD size = static_cast<DWORD>(transfer->Buffer.size());
+    std::uint8_t* data = transfer->Buffer.data();
     ::SetLastError(0);
-    if (!FOverlapped) {
-        if (::WriteFile(FHandle.Get(), report.data(), size, &written, nullptr) && written == size)
-            return 0;
+    // The class driver takes a feature report to set from the input buffer and
+    // returns one from the output buffer; passing the report as both serves both.
+    const BOOL done = code == 0
+                          ? ::WriteFile(FHandle.Get(), data, size, nullptr, &transfer->Overlapped)
+                          : ::DeviceIoControl(FHandle.Get(), code, data, size, data, size, nullptr,
+                                              &transfer->Overlapped);
+    if (!done && ::GetLastError() != ERROR_IO_PENDING)
         return FailureCode();
+
+    if (::WaitForSingleObject(transfer->Done.Get(), TransferTimeoutMs) != WAIT_OBJECT_0) {
+        // A device that does not answer must not hold the caller for ever.
+        ::CancelIoEx(FHandle.Get(), &transfer->Overlapped);
+        if (::WaitForSingleObject(transfer->Done.Get(), CancelGraceMs) != WAIT_OBJECT_0)
+            AbandonedTransfers::Instance().Keep(std::move(transfer));
+        return ERROR_SEM_TIMEOUT;
     }
-    // On a handle opened for overlapped reads the write still completes here.
-    UniqueHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = done.Get();
-    if (!::WriteFile(FHandle.Get(), report.data(), size, nullptr, &overlapped) &&
-        ::GetLastError() != ERROR_IO_PENDING)
+    DWORD transferred = 0;
+    if (!::GetOverlappedResult(FHandle.Get(), &transfer->Overlapped, &transferred, FALSE))
         return FailureCode();
-    if (::GetOverlappedResult(FHandle.Get(), &overlapped, &written, TRUE) && written == size)
-        return 0;
-    return FailureCode();
+    if (code == 0 && transferred != size)
+        return ERROR_GEN_FAILURE;
+    // A reply shorter than the report leaves the rest zero, never stale bytes.
+    if (!reply.empty()) {
+        std::fill(reply.begin(), reply.end(), 0);
+        std::copy_n(transfer->Buffer.begin(), std::min<std::size_t>(transferred, reply.size()),
+                    reply.begin());
+    }
+    return 0;
 }
 
 std::uint32_t Win32HidDevice::StartRead(std::span<std::uint8_t> buffer) {
-    if (!FOverlapped || !FReadEvent || FReadPending)
+    if (!FReadable || !FReadEvent || FReadPending)
         return ERROR_INVALID_PARAMETER;
     // A read of nothing would end at once, again and again.
     if (buffer.empty())

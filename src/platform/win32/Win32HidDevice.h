@@ -2,7 +2,8 @@
 // An open HID interface on Windows, and the readers' stop signal (an event). A
 // read is overlapped and waited on together with the stop signal; a stopped or
 // abandoned read is cancelled and waited for before its buffer or the handle
-// may go.
+// may go. Feature transfers and writes are overlapped too, so that a device
+// that stalls one costs a bounded wait.
 
 #include "platform/HidBus.h"
 #include "platform/win32/Win32HidApi.h"
@@ -27,8 +28,9 @@ private:
 
 class Win32HidDevice : public IHidDevice {
 public:
-    // Reads the attributes, the parser data and the capabilities at once.
-    Win32HidDevice(std::shared_ptr<const HidApi> api, UniqueHandle handle, bool overlapped);
+    // Reads the attributes, the parser data and the capabilities at once. The
+    // handle is opened for overlapped I/O; reads are allowed when readable.
+    Win32HidDevice(std::shared_ptr<const HidApi> api, UniqueHandle handle, bool readable);
     ~Win32HidDevice() override;
     Win32HidDevice(const Win32HidDevice&) = delete;
     Win32HidDevice& operator=(const Win32HidDevice&) = delete;
@@ -44,11 +46,15 @@ public:
                         std::size_t& count) override;
 
 private:
+    // One feature request (code) or, with code 0, an output write, bounded in
+    // time; reply receives what the device answered (zeros after a short one).
+    std::uint32_t Transfer(DWORD code, std::span<const std::uint8_t> request,
+                           std::span<std::uint8_t> reply);
     void CancelRead();
 
     std::shared_ptr<const HidApi> FApi;
     UniqueHandle FHandle;
-    const bool FOverlapped;
+    const bool FReadable;
     PHIDP_PREPARSED_DATA FPreparsedData = nullptr;
     std::optional<HidCaps> FCaps;
     std::vector<::USAGE_AND_PAGE> FUsages; // sized once, for the parser's answers

@@ -124,12 +124,20 @@ TEST_F(HidReaderTest, RemovalEndsTheReaderWithOneNoticeAndOneDebugLine) {
     EXPECT_EQ(notices.size(), 1u);
 }
 
-TEST_F(HidReaderTest, AnAbortedReadEndsTheReaderLikeARemoval) {
-    Data.HidFindAndReadDevice(VendorUsageAndPage, u"*");
-    Mouse.FailNextRead(SimVendorCollection, HidError::OperationAborted);
-    World.Loop.RunUntilQuiet();
-    EXPECT_EQ(World.Log.Channel("debug").size(), 1u); // no handler assigned: the line only
-    EXPECT_EQ(Data.ReaderCount(), 0u);
+TEST(HidReader, AnAbortedOrAccessDeniedReadEndsTheReaderLikeARemoval) {
+    // Some class drivers complete the read pending at removal with "access denied".
+    for (const std::uint32_t error : {HidError::OperationAborted, HidError::AccessDenied}) {
+        HidWorld hid;
+        auto& mouse = hid.World.Hid.AddMouse();
+        TuiHIDData data(hid.World.Platform());
+        data.HidFindAndReadDevice(VendorUsageAndPage, u"*");
+        mouse.FailNextRead(SimVendorCollection, error);
+        hid.World.Loop.RunUntilQuiet();
+        // No handler assigned: the line only.
+        EXPECT_EQ(hid.World.Log.Channel("debug").size(), 1u) << error;
+        EXPECT_EQ(data.ReaderCount(), 0u) << error;
+        EXPECT_EQ(mouse.OpenHandles(), 0u) << error;
+    }
 }
 
 TEST_F(HidReaderTest, StopThenStartLeavesExactlyTheNewReaders) {

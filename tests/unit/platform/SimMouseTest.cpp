@@ -48,7 +48,10 @@ TEST(SimMouse, UnpluggedMiceAreNeitherListedNorOpened) {
     mouse.Unplug();
     EXPECT_TRUE(world.Hid.Enumerate(HidInterfaceClassGuid).empty());
     EXPECT_EQ(world.Hid.Open(mouse.Path(SimVendorCollection), false), nullptr);
-    const std::uint8_t report[16] = {2, 6, 1};
+    std::vector<std::uint8_t> report(4096, 0);
+    report[0] = 2;
+    report[1] = 6;
+    report[2] = 1;
     EXPECT_EQ(handle->SetFeature(report), HidError::DeviceNotConnected); // the old handle is dead
     mouse.Plug();
     EXPECT_EQ(handle->SetFeature(report), HidError::DeviceNotConnected);
@@ -61,16 +64,41 @@ TEST(SimMouse, FirmwareKeepsTheModeAndRecordsWhatItReceived) {
     SimWorld world("/nonexistent/");
     auto& mouse = world.Hid.AddMouse();
     auto handle = world.Hid.Open(mouse.Path(SimVendorCollection), false);
-    std::uint8_t mode[16] = {2, 0x86, 0}; // bit 7 of the command byte is ignored
+    // Buffers hold the collection's longest feature report; the firmware sees
+    // the addressed report's own 16 bytes.
+    std::vector<std::uint8_t> mode(4096, 0);
+    mode[0] = 2;
+    mode[1] = 0x86; // bit 7 of the command byte is ignored
     world.Loop.AdvanceBy(25);
     ASSERT_EQ(handle->SetFeature(mode), 0u);
     EXPECT_EQ(mouse.Mode(), 0);
-    EXPECT_EQ(mouse.FeatureReportsReceived().size(), 1u);
+    EXPECT_EQ(mouse.FeatureReportsReceived(),
+              (std::vector<std::vector<std::uint8_t>>{
+                  {2, 0x86, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}}));
     EXPECT_EQ(world.Log.Effects().back(), (Effect{25, "hid-set", "028600" + std::string(26, '0')}));
-    std::uint8_t get[16] = {2};
+    std::vector<std::uint8_t> get(4096, 0xEE);
+    get[0] = 2;
     ASSERT_EQ(handle->GetFeature(get), 0u); // no query pending: zeros
+    std::vector<std::uint8_t> zeros(4096, 0);
+    zeros[0] = 2;
+    EXPECT_EQ(get, zeros); // the rest of the buffer is zero, not what the caller left
     EXPECT_EQ(world.Log.Channel("hid-get"),
               (std::vector<std::string>{"02" + std::string(30, '0')}));
+}
+
+TEST(SimMouse, FeatureBuffersShorterThanTheCollectionsLengthOrOfUnknownReportsAreRefused) {
+    SimWorld world("/nonexistent/");
+    auto& mouse = world.Hid.AddMouse();
+    auto handle = world.Hid.Open(mouse.Path(SimVendorCollection), false);
+    std::vector<std::uint8_t> shortBuffer(16, 0);
+    shortBuffer[0] = 2;
+    EXPECT_EQ(handle->SetFeature(shortBuffer), HidError::InvalidUserBuffer);
+    EXPECT_EQ(handle->GetFeature(shortBuffer), HidError::InvalidUserBuffer);
+    std::vector<std::uint8_t> unknown(4096, 0);
+    unknown[0] = 9;
+    EXPECT_EQ(handle->SetFeature(unknown), HidError::InvalidParameter);
+    EXPECT_TRUE(mouse.FeatureReportsReceived().empty());
+    EXPECT_TRUE(world.Log.Channel("hid-set").empty());
 }
 
 } // namespace
