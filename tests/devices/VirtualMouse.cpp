@@ -304,6 +304,7 @@ std::optional<MouseState> VirtualMouse::State() {
     state.Mode = raw.Mode;
     state.MouseStarted = (raw.Started & (1u << ZQVM_INTERFACE_MOUSE)) != 0;
     state.VendorStarted = (raw.Started & (1u << ZQVM_INTERFACE_VENDOR)) != 0;
+    state.Stalled = raw.Stalled;
     return state;
 }
 

@@ -50,6 +50,7 @@ struct MouseState {
     std::uint8_t Mode = 0;     // the last mode command set on report 2
     bool MouseStarted = false; // MI_00 is plugged and started
     bool VendorStarted = false;
+    std::uint8_t Stalled = 0; // feature transfers held by a stall fault now
 };
 
 class VirtualMouse {

@@ -65,6 +65,7 @@ typedef struct ZQVM_STATE {
     uint8_t CpiIndex[ZQVM_PROFILE_COUNT];
     uint8_t Mode;    // the last mode command received
     uint8_t Started; // bit n: interface n is started
+    uint8_t Stalled; // feature transfers held by a stall fault now
 } ZQVM_STATE;
 
 typedef struct ZQVM_FAULT {

@@ -754,6 +754,7 @@ static NTSTATUS ControlRequest(PIRP irp) {
         break;
     case ZQVM_IOCTL_GET_STATE: {
         ZQVM_STATE state;
+        PLIST_ENTRY entry;
         ULONG i;
         if (outLength < sizeof(state)) {
             status = STATUS_BUFFER_TOO_SMALL;
@@ -764,6 +765,10 @@ static NTSTATUS ControlRequest(PIRP irp) {
         RtlCopyMemory(state.CpiIndex, Vm.Firmware.CpiIndex, sizeof(state.CpiIndex));
         state.Mode = Vm.Firmware.Mode;
         state.Started = 0;
+        state.Stalled = 0;
+        for (entry = Vm.Stalls.Flink; entry != &Vm.Stalls && state.Stalled < 255;
+             entry = entry->Flink)
+            ++state.Stalled;
         for (i = 0; i < VM_INTERFACE_COUNT; ++i)
             if (Vm.Interfaces[i].Started)
                 state.Started |= (uint8_t)(1u << i);

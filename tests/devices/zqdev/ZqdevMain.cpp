@@ -139,10 +139,11 @@ int main(int argc, char** argv) {
         const auto state = VirtualMouse::State();
         if (!state)
             return Result(false, "state");
-        std::printf("profile=%u cpi=%u,%u,%u,%u,%u mode=%u mouse=%s vendor=%s\n",
+        std::printf("profile=%u cpi=%u,%u,%u,%u,%u mode=%u mouse=%s vendor=%s stalled=%u\n",
                     state->ActiveProfile, state->CpiIndex[0], state->CpiIndex[1],
                     state->CpiIndex[2], state->CpiIndex[3], state->CpiIndex[4], state->Mode,
-                    state->MouseStarted ? "on" : "off", state->VendorStarted ? "on" : "off");
+                    state->MouseStarted ? "on" : "off", state->VendorStarted ? "on" : "off",
+                    state->Stalled);
         return 0;
     }
     if (command == "input") {
