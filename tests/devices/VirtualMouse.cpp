@@ -33,6 +33,7 @@ constexpr wchar_t MouseModelId[] = L"VID_7A51&PID_0C01&MI_00";
 constexpr wchar_t VendorModelId[] = L"VID_7A51&PID_0C01&MI_01";
 constexpr wchar_t InfName[] = L"zqvmouse.inf";
 constexpr wchar_t DriverName[] = L"zqvmouse.sys";
+constexpr wchar_t ServiceName[] = L"zqvmouse"; // as the .inf names it
 // The device setup of the prefix takes well under a second to add or remove a
 // node; this bounds the waits when it does not.
 constexpr auto SetupTimeout = std::chrono::seconds(10);
@@ -165,12 +166,40 @@ std::vector<char> FileBytes(const std::wstring& path) {
     return std::vector<char>(std::istreambuf_iterator<char>(file), {});
 }
 
-// The driver the prefix runs is the one built.
-bool InstalledDriverIsCurrent() {
+std::wstring InstalledDriverPath() {
     wchar_t system[MAX_PATH] = {};
     GetSystemDirectoryW(system, MAX_PATH);
-    const auto installed = FileBytes(std::wstring(system) + L"\\drivers\\" + DriverName);
+    return std::wstring(system) + L"\\drivers\\" + DriverName;
+}
+
+// The driver the prefix runs is the one built.
+bool InstalledDriverIsCurrent() {
+    const auto installed = FileBytes(InstalledDriverPath());
     return !installed.empty() && installed == FileBytes(VirtualMouse::PackageFolder() + DriverName);
+}
+
+struct ServiceTraits {
+    static SC_HANDLE Invalid() { return nullptr; }
+    static bool IsValid(SC_HANDLE h) { return h != nullptr; }
+    static void Close(SC_HANDLE h) { CloseServiceHandle(h); }
+};
+using UniqueService = win32::UniqueResource<SC_HANDLE, ServiceTraits>;
+
+// Stops the driver's service, if it runs, and waits until it has stopped.
+void StopDriverService() {
+    const UniqueService manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT));
+    const UniqueService service(
+        manager ? OpenServiceW(manager.Get(), ServiceName, SERVICE_STOP | SERVICE_QUERY_STATUS)
+                : nullptr);
+    if (!service)
+        return;
+    SERVICE_STATUS status{};
+    if (!ControlService(service.Get(), SERVICE_CONTROL_STOP, &status))
+        return; // not running
+    WaitFor([&] {
+        return QueryServiceStatus(service.Get(), &status) &&
+               status.dwCurrentState == SERVICE_STOPPED;
+    });
 }
 
 UniqueHandle OpenControl() {
@@ -239,9 +268,21 @@ std::string VirtualMouse::Install() {
                    " is missing (build the windows preset)";
         }
     }
-    // A rebuilt driver replaces the running one: unplugging both nodes unloads it.
-    if (!InstalledDriverIsCurrent() && (NodeExists(MouseModelId) || NodeExists(VendorModelId)))
-        Unplug();
+    // A rebuilt driver replaces the running one. The device setup does not copy
+    // over an installed file, and the driver stays loaded without its nodes (its
+    // control device keeps the firmware state), so the nodes go, the service is
+    // stopped (which unloads the driver) and the file is copied here.
+    if (!InstalledDriverIsCurrent()) {
+        if (NodeExists(MouseModelId) || NodeExists(VendorModelId))
+            Unplug();
+        StopDriverService();
+        const std::wstring source = folder + DriverName;
+        const std::wstring target = InstalledDriverPath();
+        if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES &&
+            !WaitFor([&] { return CopyFileW(source.c_str(), target.c_str(), FALSE) != FALSE; }))
+            return "virtual mouse driver not replaced: the installed copy is still in use (error " +
+                   std::to_string(GetLastError()) + ")";
+    }
     if (!Plug())
         return "virtual mouse not plugged: its HID interfaces did not appear within 10 s "
                "(is the wine prefix's device setup working?)";
