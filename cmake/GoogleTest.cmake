@@ -10,11 +10,17 @@ add_subdirectory("${ZQ_GOOGLETEST_DIR}" "${CMAKE_BINARY_DIR}/googletest" EXCLUDE
 include(GoogleTest)
 
 # One test binary per call; tests are discovered when ctest runs (under wine for
-# the Windows preset, where start-up is slow, hence the generous timeout).
+# the Windows preset, where start-up is slow, hence the generous timeout). LOCK
+# names a resource the tests share (such as the wine prefix's devices), so ctest
+# never runs two of them at once.
 function(zq_add_test_binary name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LOCK" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main zq_warnings)
+  set(properties TIMEOUT 300)
+  if(ARG_LOCK)
+    list(APPEND properties RESOURCE_LOCK ${ARG_LOCK})
+  endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 240
-                       PROPERTIES TIMEOUT 300)
+                       PROPERTIES ${properties})
 endfunction()
