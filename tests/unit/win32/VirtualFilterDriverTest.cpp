@@ -1,7 +1,7 @@
 // The virtual filter driver's own behaviours, on a raw overlapped handle, so
 // tests of the program can rely on them: reads answered at once or held until
 // fed, cancellation honoured or ignored until the handle closes.
-#include "devices/vfilter/VirtualFilterDriver.h"
+#include "VirtualFilterFixture.h"
 #include "platform/win32/Handles.h"
 
 #include <gtest/gtest.h>
@@ -55,15 +55,7 @@ private:
     std::array<std::uint8_t, 4> FOutput{};
 };
 
-class VirtualFilterDriverTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        const std::string problem = VirtualFilterDriver::Install();
-        ASSERT_EQ(problem, "") << "no virtual filter driver: " << problem;
-        ASSERT_TRUE(VirtualFilterDriver::Clear());
-    }
-    void TearDown() override { VirtualFilterDriver::Clear(); }
-};
+using VirtualFilterDriverTest = VirtualFilterFixture;
 
 TEST_F(VirtualFilterDriverTest, ReadsEndAtOnceEmptyOrWithABlockFedBefore) {
     ASSERT_TRUE(VirtualFilterDriver::SetReadCode(ReadCode, ReadMode::Empty));

@@ -1,7 +1,7 @@
 // The filter-driver channel against a real control device: the virtual filter
 // driver, which logs what the program sends and answers as each test says.
 #include "FolderPlatform.h"
-#include "devices/vfilter/VirtualFilterDriver.h"
+#include "VirtualFilterFixture.h"
 #include "driver/CpiTransfer.h"
 #include "driver/TuiSTDCommand.h"
 #include "support/TempFolder.h"
@@ -50,15 +50,8 @@ private:
     std::vector<Bytes> FBlocks;
 };
 
-class Win32FilterDriverTest : public ::testing::Test {
+class Win32FilterDriverTest : public VirtualFilterFixture {
 protected:
-    void SetUp() override {
-        const std::string problem = VirtualFilterDriver::Install();
-        ASSERT_EQ(problem, "") << "no virtual filter driver: " << problem;
-        ASSERT_TRUE(VirtualFilterDriver::Clear());
-    }
-    void TearDown() override { VirtualFilterDriver::Clear(); }
-
     TempFolder FFolder;
     FolderPlatform FWindows{FFolder.WithSeparator()};
     Platform& FServices = FWindows.Platform();
