@@ -1,8 +1,9 @@
-// The filter-driver channel on Windows (wine), where the driver is not
-// installed: requests report it not ready, the loop stays off, the installation
-// finds nothing. The overlapped request path is run over the pipe file system
-// standing in for the control device.
+// The filter-driver channel on Windows (wine) without the driver (the virtual
+// filter driver stopped): requests report it not ready, the loop stays off, the
+// installation finds nothing. The overlapped request path is run over the pipe
+// file system.
 #include "FolderPlatform.h"
+#include "devices/vfilter/VirtualFilterDriver.h"
 #include "driver/CpiTransfer.h"
 #include "driver/TuiSTDCommand.h"
 #include "platform/win32/Handles.h"
@@ -23,6 +24,10 @@ using win32::Win32DriverControl;
 
 class Win32DriverChannelTest : public ::testing::Test {
 protected:
+    void SetUp() override {
+        ASSERT_TRUE(devices::VirtualFilterDriver::Stop()) << "the virtual filter driver runs on";
+    }
+
     TempFolder FFolder;
     FolderPlatform FWindows{FFolder.WithSeparator()};
     win32::Win32Platform& FPlatform = FWindows.Windows();
@@ -59,6 +64,7 @@ TEST_F(Win32DriverChannelTest, WithoutTheDriverRequestsAreNotReadyAndNothingChan
 
 // Events and their waits, in the order the monitor loop relies on.
 TEST(Win32DriverControl, TheFirstSetEventWinsAndResetEventsStayUnset) {
+    ASSERT_TRUE(devices::VirtualFilterDriver::Stop()) << "the virtual filter driver runs on";
     Win32DriverControl control;
     auto a = control.NewEvent();
     auto b = control.NewEvent();
