@@ -30,15 +30,16 @@ using Bytes = std::vector<std::uint8_t>;
 
 class VirtualMouseTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { Problem = new std::string(VirtualMouse::Install()); }
+    static void SetUpTestSuite() { Problem() = VirtualMouse::Install(); }
     // Other tests of this binary expect a prefix without HID devices.
-    static void TearDownTestSuite() {
-        VirtualMouse::Unplug();
-        delete Problem;
-        Problem = nullptr;
+    static void TearDownTestSuite() { VirtualMouse::Unplug(); }
+    // What kept the installation from working; empty when it worked.
+    static std::string& Problem() {
+        static std::string problem;
+        return problem;
     }
     void SetUp() override {
-        ASSERT_TRUE(Problem->empty()) << *Problem;
+        ASSERT_TRUE(Problem().empty()) << Problem();
         ASSERT_TRUE(VirtualMouse::Plugged() || VirtualMouse::Plug()) << "virtual mouse not plugged";
         ASSERT_TRUE(VirtualMouse::Reset()) << "virtual mouse control device unreachable";
         ASSERT_TRUE(VirtualMouse::ClearTransfers());
@@ -65,11 +66,8 @@ protected:
         return param;
     }
 
-    static std::string* Problem;
     Win32HidBus Bus;
 };
-
-std::string* VirtualMouseTest::Problem = nullptr;
 
 // Polls a condition of the device, which changes in another process.
 template <typename Condition> bool WaitUntil(Condition condition) {
