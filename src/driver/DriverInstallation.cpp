@@ -66,6 +66,10 @@ void DriverInstallation::HidInstallDriver(bool install) {
     if (!walk)
         return;
     const bool tool = UsesInstallerTool();
+    // The manual method copies the driver file and registers the service once for
+    // all devices: after the first device's restart the file is loaded and in use.
+    std::optional<bool> driverReady;
+    bool filterRemoved = false;
     for (std::size_t i = 0; i < walk->Count(); ++i) {
         // Read when reached: the installer tool may already have given this
         // device our filter while it installed for an earlier one.
@@ -78,17 +82,27 @@ void DriverInstallation::HidInstallDriver(bool install) {
             const bool hasProblem = status && (*status & DN_HAS_PROBLEM_) != 0;
             if (installed && !hasProblem)
                 continue;
-            if (tool)
+            if (tool) {
                 InstallWithTool(true);
-            else
-                InstallManually(*walk, i, node);
+                continue;
+            }
+            if (!driverReady)
+                driverReady = InstallDriverFile();
+            if (*driverReady)
+                AddFilter(*walk, i, node);
         } else if (installed) {
-            if (tool)
+            if (tool) {
                 InstallWithTool(false);
-            else
-                RemoveManually(*walk, i, node);
+                continue;
+            }
+            RemoveFilter(*walk, i, node);
+            filterRemoved = true;
         }
     }
+    // The service goes once, after every device has let go of it: a filter list
+    // that still named a deleted service would keep its device from starting.
+    if (filterRemoved)
+        FSetup.DeleteService(FDriverInfo.ServiceName);
 }
 
 void DriverInstallation::InstallWithTool(bool install) {
@@ -107,18 +121,18 @@ void DriverInstallation::InstallWithTool(bool install) {
     FSetup.RunHiddenAndWait(folder / u"DIFxCmd.exe", parameters, folder);
 }
 
-bool DriverInstallation::InstallManually(IDeviceWalk& walk, std::size_t device,
-                                         const DeviceNode& node) {
+bool DriverInstallation::InstallDriverFile() {
     const bool win64 = IsWin64(FSystem.GetArchitecture());
     const auto source =
         FSystem.ExecutableFolder() / (win64 ? u"DRIVERX64" : u"DRIVERX86") / FDriverInfo.FileName;
     const auto target = FSetup.WindowsFolder() / u"System32" / u"Drivers" / FDriverInfo.FileName;
-    if (!FSetup.CopyOver(source, target))
-        return false;
-    if (!FSetup.InstallKernelService(FDriverInfo.ServiceName, target,
-                                     FDriverInfo.ServiceName + u"_Display",
-                                     FDriverInfo.ServiceName + u"_DisplayChange"))
-        return false;
+    return FSetup.CopyOver(source, target) &&
+           FSetup.InstallKernelService(FDriverInfo.ServiceName, target,
+                                       FDriverInfo.ServiceName + u"_Display",
+                                       FDriverInfo.ServiceName + u"_DisplayChange");
+}
+
+void DriverInstallation::AddFilter(IDeviceWalk& walk, std::size_t device, const DeviceNode& node) {
     // Our driver joins the filters the device already has; other software's
     // filters stay in place.
     auto filters = FilterSlot(node);
@@ -126,13 +140,10 @@ bool DriverInstallation::InstallManually(IDeviceWalk& walk, std::size_t device,
         filters.push_back(FDriverInfo.ServiceName);
     walk.SetFilters(device, FDriverInfo.UpperFilter == 1, filters);
     walk.Restart(device);
-    return true;
 }
 
-bool DriverInstallation::RemoveManually(IDeviceWalk& walk, std::size_t device,
-                                        const DeviceNode& node) {
-    if (!FSetup.DeleteService(FDriverInfo.ServiceName))
-        return false;
+void DriverInstallation::RemoveFilter(IDeviceWalk& walk, std::size_t device,
+                                      const DeviceNode& node) {
     // Only our driver leaves the device's filters.
     auto filters = FilterSlot(node);
     filters.erase(std::remove_if(filters.begin(), filters.end(),
@@ -142,7 +153,6 @@ bool DriverInstallation::RemoveManually(IDeviceWalk& walk, std::size_t device,
                   filters.end());
     walk.SetFilters(device, FDriverInfo.UpperFilter == 1, filters);
     walk.Restart(device);
-    return true;
 }
 
 } // namespace zq

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,8 +45,11 @@ private:
     // Some present device of the HID setup class has identifiers that match.
     bool AnyPresentDevice(const std::function<bool(const std::vector<std::u16string>&)>& matches);
     void InstallWithTool(bool install);
-    bool InstallManually(IDeviceWalk& walk, std::size_t device, const DeviceNode& node);
-    bool RemoveManually(IDeviceWalk& walk, std::size_t device, const DeviceNode& node);
+    // The manual method: the driver file in the drivers folder and its service,
+    // once per installation; then our filter on each device, or off it again.
+    bool InstallDriverFile();
+    void AddFilter(IDeviceWalk& walk, std::size_t device, const DeviceNode& node);
+    void RemoveFilter(IDeviceWalk& walk, std::size_t device, const DeviceNode& node);
     std::vector<std::u16string> FilterSlot(const DeviceNode& node) const;
 
     IDeviceSetup& FSetup;

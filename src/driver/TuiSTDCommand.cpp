@@ -15,6 +15,14 @@ constexpr char16_t DeviceListSection[] = u"devicelist";
 constexpr char16_t UsbDeviceListSection[] = u"usbdevicelist";
 // Control devices are opened in the device namespace.
 constexpr char16_t DeviceNamespace[] = u"\\\\.\\";
+// How long a stop waits for a cancelled read to end before it lets go of it: a
+// driver that completes its requests only when the handle closes must not hold
+// the main thread.
+constexpr std::uint32_t CancelWaitMs = 500;
+// A read that ends without data is followed by this pause before the partner's
+// turn, so a driver that answers every read at once with nothing cannot keep
+// the two workers busy.
+constexpr std::uint32_t EmptyReadPauseMs = 1;
 
 DriverInstallation ReadInstallation(Platform& platform) {
     const auto ini = OpenConfigFile(platform.Ini, platform.System);
@@ -214,13 +222,16 @@ void TuiSTDCommand::MonitorLoop(TMonitorWorker& Sender, IDriverReadDevice& devic
     IDriverEvent& partnerTurn = first ? *FGlobalDataEvent2 : *FGlobalDataEvent1;
     // The turn first: when both are set, the turn counts.
     IDriverEvent* const waitFor[] = {&ownTurn, FGlobalEvent.get()};
+    IDriverEvent* const stopOnly[] = {FGlobalEvent.get()};
     while (FActive.load() || !Sender.TerminateRequested()) {
-        if (FDriver.WaitForAny(waitFor) != 0)
+        if (FDriver.WaitForAny(waitFor, DriverWaitForever) != 0)
             return; // stopped (or the wait failed, which nothing else would end)
         ownTurn.Reset();
         std::uint32_t byteCount = 0;
         if (ReadMonitorBlock(Sender, device, byteCount) != 0)
             return; // the partner keeps waiting for its turn or the stop
+        if (byteCount == 0 && FDriver.WaitForAny(stopOnly, EmptyReadPauseMs) == 0)
+            return; // stopped during the pause
         // The partner reads the next block into its own buffers while this one
         // is handed on.
         partnerTurn.Set();
@@ -244,9 +255,9 @@ std::uint32_t TuiSTDCommand::ReadMonitorBlock(TMonitorWorker& Sender, IDriverRea
                                                       Sender.OutputBuffer(), outputLength);
     if (started != 0 && started != ERROR_IO_PENDING_)
         return started;
-    const DriverRequestResult result = device.WaitRequest(*FGlobalEvent);
-    if (result.Status == DriverRequestStatus::Stopped)
-        return ERROR_IO_PENDING_; // cancelled; the request has ended
+    const DriverRequestResult result = device.WaitRequest(*FGlobalEvent, CancelWaitMs);
+    if (result.Status != DriverRequestStatus::Completed)
+        return ERROR_IO_PENDING_; // cancelled, and ended or let go
     if (result.Error != 0)
         return result.Error;
     // Never more than the buffer holds, whatever the driver claims.

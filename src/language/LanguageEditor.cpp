@@ -4,7 +4,10 @@
 #include "platform/Text.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
+#include <string>
+#include <system_error>
 
 namespace zq {
 
@@ -29,6 +32,12 @@ TLanguageEditor::TLanguageEditor(Platform& platform, TuiLanguage* component)
     for (const auto& locale : platform.Locales.SupportedLocales())
         FLocales.push_back({locale.LocalizedName, locale.LanguageId});
     FLocaleIndex = FLocales.empty() ? -1 : 0;
+    // The component has read the file, or failed to and left it out without a
+    // word; a save must not then replace what nobody has seen.
+    std::error_code ec;
+    const auto file = FLang->LanguageFile();
+    FLanguageFileUnreadable =
+        std::filesystem::exists(file, ec) && !TLanguageTable().LoadFromFile(file);
     OpenTabs();
 }
 
@@ -146,11 +155,14 @@ void TLanguageEditor::ShowTabs() {
     const int count = static_cast<int>(FTabs.size());
     const int visible = static_cast<int>(MaxVisibleTabs);
     FFirstVisible = std::clamp(FFirstVisible, 0, std::max(0, count - visible));
-    // Paging only changes which tabs are shown: the selected tab stays the one
-    // being edited even while it is out of view.
+    const int lastVisible = std::min(count, FFirstVisible + visible) - 1;
     for (int i = 0; i < count; ++i)
-        FTabs[static_cast<std::size_t>(i)].Visible =
-            i >= FFirstVisible && i < FFirstVisible + visible;
+        FTabs[static_cast<std::size_t>(i)].Visible = i >= FFirstVisible && i <= lastVisible;
+    // The selected tab is the one the grid shows and "Delete Language" removes:
+    // it must be one the translator can see, so a page that leaves it behind
+    // selects the nearest tab shown.
+    if (FTabIndex >= 0)
+        FTabIndex = std::clamp(FTabIndex, FFirstVisible, lastVisible);
 }
 
 void TLanguageEditor::SetTabIndex(int index) {
@@ -272,6 +284,33 @@ void TLanguageEditor::SaveTextList(std::u16string_view memoText) {
 }
 
 bool TLanguageEditor::SaveToLanguageFile() {
+    if (FLanguageFileUnreadable)
+        return false;
+    return WriteLanguageFile();
+}
+
+bool TLanguageEditor::ReplaceUnreadableLanguageFile() {
+    if (FLanguageFileUnreadable) {
+        const auto file = FLang->LanguageFile();
+        std::error_code ec;
+        // The old file stays beside the new one, under a name no earlier backup has.
+        auto backup = file;
+        backup += u".bak";
+        for (int n = 2; std::filesystem::exists(backup, ec) || ec; ++n) {
+            if (n > 1000)
+                return false;
+            backup = file;
+            backup += ".bak" + std::to_string(n);
+        }
+        std::filesystem::rename(file, backup, ec);
+        if (ec)
+            return false;
+        FLanguageFileUnreadable = false;
+    }
+    return WriteLanguageFile();
+}
+
+bool TLanguageEditor::WriteLanguageFile() {
     TLanguageTable& table = FLang->Table();
     table.ClearLanguages();
     for (const TTab& tab : FTabs) {

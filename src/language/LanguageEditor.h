@@ -64,7 +64,7 @@ public:
     void SetLocaleIndex(int index);
 
     const std::vector<TTab>& Tabs() const { return FTabs; }
-    // The selected tab, -1 when there is none.
+    // The selected tab, -1 when there is none; always one of the tabs shown.
     int TabIndex() const { return FTabIndex; }
     void SetTabIndex(int index);
     int FirstVisibleTab() const { return FFirstVisible; }
@@ -96,10 +96,19 @@ public:
     // texts and the selected tab's translations; the popup closes.
     void SaveTextList(std::u16string_view memoText);
     void CloseTextList() { FTextListOpen = false; }
+    // True when "ui.local" was there at opening but could not be read: the tabs
+    // then hold none of its languages, and a save would lose them all.
+    bool LanguageFileUnreadable() const { return FLanguageFileUnreadable; }
     // "Save to language file": the tabs become the languages of the table, which
-    // replaces "ui.local". False when the file could not be written.
+    // replaces "ui.local". False when the file could not be written, or when it
+    // could not be read at opening (it is then left as it is).
     bool SaveToLanguageFile();
-    // "Next Page" / "Prev Page": at most MaxVisibleTabs tabs are shown.
+    // The translator's choice to save over a "ui.local" that could not be read:
+    // the old file is kept beside it (ui.local.bak, or the first free
+    // ui.local.bakN) and the table saved. False when either failed.
+    bool ReplaceUnreadableLanguageFile();
+    // "Next Page" / "Prev Page": at most MaxVisibleTabs tabs are shown; a selected
+    // tab that leaves the page gives way to the nearest tab shown.
     void NextPage();
     void PrevPage();
 
@@ -109,6 +118,7 @@ private:
     void FillNewGrid(TTab& tab, std::size_t spareRows, bool sourceWhereUntranslated);
     void RefillGrids(int freshTab = -1);
     void ShowTabs();
+    bool WriteLanguageFile();
 
     TTranslatableComponent FForm;
     std::unique_ptr<TuiLanguage> FOwnLang;
@@ -123,6 +133,7 @@ private:
     std::u16string FConstText;
     bool FTextListOpen = false;
     bool FClosed = false;
+    bool FLanguageFileUnreadable = false;
 };
 
 } // namespace zq

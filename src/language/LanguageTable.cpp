@@ -1,6 +1,7 @@
 #include "language/LanguageTable.h"
 
 #include "language/TableStream.h"
+#include "platform/FileReplace.h"
 #include "platform/Text.h"
 
 #include <fstream>
@@ -70,31 +71,7 @@ bool TLanguageTable::LoadFromFile(const std::filesystem::path& file) {
 }
 
 bool TLanguageTable::SaveToFile(const std::filesystem::path& file) const {
-    const auto bytes = SaveToStream();
-    auto temporary = file;
-    temporary += u".new";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            return false;
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(temporary, file, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
-        return false;
-    }
-    return true;
+    return ReplaceFileDurably(file, SaveToStream());
 }
 
 } // namespace zq

@@ -47,8 +47,9 @@ public:
     // The same with a file; false, changing nothing, when the file cannot be read,
     // is larger than MaxFileSize, or is not a well-formed table.
     bool LoadFromFile(const std::filesystem::path& file);
-    // Creates or replaces the file. The new content is written beside it first and
-    // then takes its place, so a failed write leaves the old file as it was.
+    // Creates or replaces the file. The new content is written beside it and
+    // flushed to the disk before it takes the old file's place in one step, so
+    // neither a failed write nor a power loss leaves a damaged file.
     bool SaveToFile(const std::filesystem::path& file) const;
 
     bool operator==(const TLanguageTable&) const = default;

@@ -97,9 +97,10 @@ std::optional<TTableStreamContent> ReadTableStream(std::span<const std::uint8_t>
             return std::nullopt;
         content.Languages.push_back({std::move(*shortId), std::move(*translations)});
     }
-    // Bytes after the last language mean the file is not what it claims to be.
-    if (reader.Left() != 0)
-        return std::nullopt;
+    // Bytes after a complete table (a tool that pads the file, a stray byte from a
+    // copy) are left unread: rejecting the file for them would drop every language
+    // in it and move the embedded ones, so that the stored language index would
+    // name another language.
     return content;
 }
 

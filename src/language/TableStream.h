@@ -32,9 +32,10 @@ struct TTableStreamContent {
 };
 
 // Reads a whole stream. nullopt when it is not a well-formed table: a count that
-// is negative or larger than the bytes left, a stream that ends early or goes on
-// after the last language, a text holding a zero code unit or a surrogate that is
-// not part of a pair. Nothing is allocated beyond what the bytes can hold.
+// is negative or larger than the bytes left, a stream that ends early, a text
+// holding a zero code unit or a surrogate that is not part of a pair. Bytes after
+// the last language are ignored. Nothing is allocated beyond what the bytes can
+// hold.
 std::optional<TTableStreamContent> ReadTableStream(std::span<const std::uint8_t> bytes);
 
 std::vector<std::uint8_t> WriteTableStream(const TTableStreamContent& content);

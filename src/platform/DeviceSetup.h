@@ -60,7 +60,7 @@ public:
                                       const std::u16string& changedDisplayName) = 0;
     virtual bool DeleteService(const std::u16string& name) = 0;
 
-    // The Windows folder, e.g. C:\Windows.
+    // The system's Windows folder (e.g. C:\Windows), the same for every user.
     virtual std::filesystem::path WindowsFolder() = 0;
     // Deletes target if present, then copies source over it.
     virtual bool CopyOver(const std::filesystem::path& source,

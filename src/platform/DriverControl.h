@@ -20,6 +20,9 @@ inline constexpr std::uint32_t ERROR_OPERATION_ABORTED_ = 995;
 inline constexpr std::uint32_t ERROR_IO_PENDING_ = 997;
 inline constexpr std::uint32_t ERROR_DEVICE_NOT_CONNECTED_ = 1167;
 
+// A wait without time-out.
+inline constexpr std::uint32_t DriverWaitForever = 0xFFFFFFFF;
+
 class IDriverDevice {
 public:
     virtual ~IDriverDevice() = default;
@@ -44,6 +47,10 @@ public:
 enum class DriverRequestStatus {
     Completed, // the request ended; Error and BytesReturned tell how
     Stopped,   // the stop event was set; the request was cancelled and has ended
+    // The stop event was set and the request cancelled, but it had not ended
+    // within the time given (a driver may complete its requests only when the
+    // handle closes): the device has let go of it.
+    Abandoned,
 };
 
 struct DriverRequestResult {
@@ -55,7 +62,9 @@ struct DriverRequestResult {
 // The control device opened for overlapped requests. One request is under way at
 // a time; it may be started on one thread and waited for on another, as long as
 // the two calls do not overlap. Closing (destruction) cancels a request still
-// under way and waits for it to end, so its buffers may go after it.
+// under way and waits a little for it to end. The caller's buffers are its own
+// again once WaitRequest has returned or the device has closed, even when a
+// request was let go: the device reads and writes only buffers of its own.
 class IDriverReadDevice {
 public:
     virtual ~IDriverReadDevice() = default;
@@ -67,8 +76,9 @@ public:
                                        std::uint32_t outputSize) = 0;
     // Waits without time-out for the request started last together with the stop
     // event (made by the same control). A set stop wins over a request that ended
-    // at the same time.
-    virtual DriverRequestResult WaitRequest(IDriverEvent& stop) = 0;
+    // at the same time: the request is cancelled and waited for at most
+    // cancelWaitMs (DriverWaitForever: until it ends), then let go.
+    virtual DriverRequestResult WaitRequest(IDriverEvent& stop, std::uint32_t cancelWaitMs) = 0;
 };
 
 class IDriverControl {
@@ -82,10 +92,12 @@ public:
 
     // A new event, not set.
     virtual std::unique_ptr<IDriverEvent> NewEvent() = 0;
-    // Waits without time-out until one of the events is set and answers the index
-    // of the first one that is (so an earlier event wins over a later one); the
-    // number of events when the wait itself failed.
-    virtual std::size_t WaitForAny(std::span<IDriverEvent* const> events) = 0;
+    // Waits until one of the events is set, at most timeoutMs (DriverWaitForever:
+    // without time-out), and answers the index of the first one that is (so an
+    // earlier event wins over a later one); the number of events when none was
+    // set in time or the wait itself failed.
+    virtual std::size_t WaitForAny(std::span<IDriverEvent* const> events,
+                                   std::uint32_t timeoutMs) = 0;
 };
 
 } // namespace zq

@@ -40,14 +40,15 @@ std::u16string UpToZero(std::u16string_view text) {
 
 PortableIniFile::PortableIniFile(std::string_view bytes) {
     const std::u16string text = DecodeFile(bytes);
-    Section* current = nullptr; // entries before the first section belong to none
+    Section* current = nullptr; // made for the first entry before any section
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t end = text.find(u'\n', pos);
+        // A line ends at CR LF, or at a CR or an LF alone.
+        std::size_t end = text.find_first_of(u"\r\n", pos);
         if (end == std::u16string::npos)
             end = text.size();
         std::size_t begin = pos;
-        pos = end + 1;
+        pos = end + (text.compare(end, 2, u"\r\n") == 0 ? 2 : 1);
         while (begin < end && IsSpace(text[begin]))
             ++begin;
         while (end > begin && IsSpace(text[end - 1]))
@@ -56,15 +57,25 @@ PortableIniFile::PortableIniFile(std::string_view bytes) {
             continue;
         const std::u16string_view line(text.data() + begin, end - begin);
         if (line[0] == u'[') {
+            // The name runs to the last bracket, without the spaces inside them.
             const std::size_t close = line.rfind(u']');
             if (close != std::u16string_view::npos) {
-                FSections.push_back(Section{UpToZero(line.substr(1, close - 1)), {}});
+                std::size_t nameBegin = 1, nameEnd = close;
+                while (nameBegin < nameEnd && IsSpace(line[nameBegin]))
+                    ++nameBegin;
+                while (nameEnd > nameBegin && IsSpace(line[nameEnd - 1]))
+                    --nameEnd;
+                FSections.push_back(
+                    Section{UpToZero(line.substr(nameBegin, nameEnd - nameBegin)), {}});
                 current = &FSections.back();
                 continue;
             }
         }
-        if (!current)
-            continue;
+        // Entries before the first section form a section without a name.
+        if (!current) {
+            FSections.push_back(Section{});
+            current = &FSections.back();
+        }
         Entry entry;
         const std::size_t eq = line.find(u'=');
         if (eq == std::u16string_view::npos) {

@@ -20,6 +20,20 @@ std::u16string IncludeTrailingPathDelimiter(const std::u16string& path) {
     return path + PathDelim;
 }
 
+std::u16string ExcludeTrailingPathDelimiter(const std::u16string& path) {
+    std::size_t end = path.size();
+    // A root keeps its separator: "/" alone, "\\" alone, or "C:\" (where "C:"
+    // alone would name the drive's current folder).
+    while (end > 1 && IsPathDelimiter(path[end - 1])) {
+#ifdef _WIN32
+        if (path[end - 2] == u':')
+            break;
+#endif
+        --end;
+    }
+    return path.substr(0, end);
+}
+
 namespace {
 // Index just past the folder part: after the last separator (or a drive colon).
 std::size_t FolderEnd(const std::u16string& fileWithPath) {
@@ -63,9 +77,12 @@ std::u16string FromPath(const std::filesystem::path& path) {
 #endif
 }
 
+// Folders are checked and made without their trailing separator: some C
+// runtimes' checks fail on an existing folder named with one.
 bool DirectoryExists(const std::u16string& folder) {
     std::error_code ec;
-    return !folder.empty() && std::filesystem::is_directory(ToPath(folder), ec);
+    return !folder.empty() &&
+           std::filesystem::is_directory(ToPath(ExcludeTrailingPathDelimiter(folder)), ec);
 }
 
 bool FileExists(const std::u16string& file) {
@@ -79,7 +96,8 @@ bool CreateDir(const std::u16string& folder) {
     if (folder.empty())
         return false;
     std::error_code ec;
-    return std::filesystem::create_directory(ToPath(folder), ec) && !ec;
+    return std::filesystem::create_directory(ToPath(ExcludeTrailingPathDelimiter(folder)), ec) &&
+           !ec;
 }
 
 } // namespace zq

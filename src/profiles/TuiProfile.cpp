@@ -1,5 +1,6 @@
 #include "profiles/TuiProfile.h"
 
+#include "platform/FileReplace.h"
 #include "platform/Text.h"
 #include "profiles/PathText.h"
 
@@ -111,13 +112,9 @@ void TuiProfile::LoadFile(const std::u16string& file) {
 }
 
 void TuiProfile::SaveFile(const std::u16string& file) {
-    std::ofstream out(ToPath(file), std::ios::binary | std::ios::trunc);
-    if (out)
-        out.write(reinterpret_cast<const char*>(FMemoryStream.Memory()),
-                  static_cast<std::streamsize>(FMemoryStream.Size()));
-    if (out)
-        out.close();
-    if (!out)
+    // Never truncated in place: a power loss during the save leaves the old
+    // profile or the new one.
+    if (!ReplaceFileDurably(ToPath(file), FMemoryStream.Bytes()))
         throw EProfileStorageError("the file " + ToUtf8(file) + " cannot be written");
 }
 

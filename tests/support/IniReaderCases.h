@@ -1,7 +1,8 @@
 #pragma once
 // Cases that every INI reader of the program must pass alike: the portable reader
 // natively, the Windows private-profile reader under wine. A test binary includes
-// this once and instantiates the suite with its readers.
+// this once and instantiates the suite with its readers. Each Open writes the
+// same file anew: a test reads what it opened before it opens the next.
 
 #include "platform/IniFile.h"
 #include "profiles/ConfigFile.h"
@@ -143,6 +144,61 @@ TEST_P(IniReaderCases, ByteOrderMarkedUnicodeFilesAreRead) {
     auto ini = Open(bytes);
     EXPECT_EQ(ReadOptionsFromConfigFile(*ini).ProfileFolder,
               u"\u041f\u0440\u043e\u0444\u0438\u043b\u044c");
+}
+
+TEST_P(IniReaderCases, BareCarriageReturnsEndLinesToo) {
+    auto ini = Open("[options]\rprofileFolder=A\rprofilePrefix=B\r[DEVICE]\rWHQL=1\r");
+    const auto options = ReadOptionsFromConfigFile(*ini);
+    EXPECT_EQ(options.ProfileFolder, u"A");
+    EXPECT_EQ(options.ProfileNamePrefix, u"B");
+    EXPECT_EQ(ReadDriverInfo(*ini).WHQL, 1);
+    EXPECT_EQ(ini->ReadSectionKeys(u"options"),
+              (std::vector<std::u16string>{u"profileFolder", u"profilePrefix"}));
+    auto mixed = Open("[options]\r\nprofileFolder=A\rprofilePrefix=B\n[DEVICE]\n\rWHQL=1");
+    EXPECT_EQ(ReadOptionsFromConfigFile(*mixed).ProfileNamePrefix, u"B");
+    EXPECT_EQ(ReadDriverInfo(*mixed).WHQL, 1);
+}
+
+TEST_P(IniReaderCases, AUtf8ByteOrderMarkSelectsUtf8AndIsNoPartOfTheFirstLine) {
+    auto ini = Open("\xEF\xBB\xBF[options]\r\nprofileFolder=\xC3\x84\xE4\xB8\xAD\r\n");
+    EXPECT_EQ(ReadOptionsFromConfigFile(*ini).ProfileFolder, u"\u00C4\u4E2D");
+    auto keyFirst = Open("\xEF\xBB\xBFprofileFolder=x\r\n[options]\r\nprofilePrefix=P\r\n");
+    EXPECT_EQ(keyFirst->ReadString(u"", u"profileFolder", u"-"), u"x");
+    EXPECT_EQ(ReadOptionsFromConfigFile(*keyFirst).ProfileNamePrefix, u"P");
+    // Without the mark the same bytes are Windows-1252 text.
+    auto unmarked = Open("[options]\r\nprofileFolder=\xC3\x84\r\n");
+    EXPECT_EQ(ReadOptionsFromConfigFile(*unmarked).ProfileFolder, u"\u00C3\u201E");
+}
+
+TEST_P(IniReaderCases, OnlyTheFirstOfARepeatedSectionCounts) {
+    auto ini = Open("[options]\nprofileFolder=A\n[other]\nx=1\n"
+                    "[OPTIONS]\nprofilePrefix=B\nprofileFolder=C\n");
+    const auto options = ReadOptionsFromConfigFile(*ini);
+    EXPECT_EQ(options.ProfileFolder, u"A");
+    EXPECT_EQ(options.ProfileNamePrefix, u"Profile");
+    EXPECT_EQ(ini->ReadSectionKeys(u"options"), std::vector<std::u16string>{u"profileFolder"});
+    EXPECT_EQ(ini->ReadString(u"other", u"x", u"-"), u"1");
+}
+
+TEST_P(IniReaderCases, KeysBeforeTheFirstSectionBelongToTheSectionWithoutName) {
+    auto ini = Open("profileFolder=top\nk2=v\n[options]\nprofilePrefix=B\n");
+    const auto options = ReadOptionsFromConfigFile(*ini);
+    EXPECT_EQ(options.ProfileFolder, u"Profile");
+    EXPECT_EQ(options.ProfileNamePrefix, u"B");
+    EXPECT_EQ(ini->ReadString(u"", u"profileFolder", u"-"), u"top");
+    EXPECT_EQ(ini->ReadSectionKeys(u""), (std::vector<std::u16string>{u"profileFolder", u"k2"}));
+    EXPECT_EQ(Open("[options]\nx=1\n")->ReadString(u"", u"x", u"-"), u"-");
+}
+
+TEST_P(IniReaderCases, SpacesInsideTheBracketsAreNoPartOfTheName) {
+    auto ini = Open("[ options ]\nprofileFolder=A\n[DEVICE ]\nWHQL=1\n[ other]\nx=1\n"
+                    "[a b]\nk=v\n[x]]\nk=w\n  [HelpFiles] trailing text\nEnglish=en.chm\n");
+    EXPECT_EQ(ReadOptionsFromConfigFile(*ini).ProfileFolder, u"A");
+    EXPECT_EQ(ReadDriverInfo(*ini).WHQL, 1);
+    EXPECT_EQ(ini->ReadString(u"other", u"x", u"-"), u"1");
+    EXPECT_EQ(ini->ReadString(u"a b", u"k", u"-"), u"v");
+    EXPECT_EQ(ini->ReadString(u"x]", u"k", u"-"), u"w"); // the name ends at the last bracket
+    EXPECT_EQ(ini->ReadSectionKeys(u"HelpFiles"), std::vector<std::u16string>{u"English"});
 }
 
 TEST_P(IniReaderCases, BinaryOrHugeFilesGiveDefaultsWithoutStopping) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -86,8 +87,13 @@ public:
         std::lock_guard lock(FDriver.FMutex);
         auto& devices = FDriver.FReadDevices;
         devices.erase(std::remove(devices.begin(), devices.end(), this), devices.end());
-        if (FPending)
-            ++FDriver.FCancelled;
+        FDriver.FEndedAtClose += FLetGo;
+        if (FPending && !FEmptyAtOnce) {
+            if (FDriver.FCompletesOnlyAtClose)
+                ++FDriver.FEndedAtClose;
+            else
+                ++FDriver.FCancelled;
+        }
         FDriver.SettleLocked();
     }
 
@@ -109,13 +115,14 @@ public:
             FPending = true;
             FOutput = static_cast<std::uint8_t*>(output);
             FOutputSize = outputSize;
-            return ERROR_IO_PENDING_;
+            FEmptyAtOnce = FDriver.FEmptyReadsAtOnce;
+            return FEmptyAtOnce ? 0 : ERROR_IO_PENDING_;
         }();
         FDriver.SettleLocked();
         return result;
     }
 
-    DriverRequestResult WaitRequest(IDriverEvent& stop) override {
+    DriverRequestResult WaitRequest(IDriverEvent& stop, std::uint32_t cancelWaitMs) override {
         auto* stopEvent = dynamic_cast<Event*>(&stop);
         if (!stopEvent || &stopEvent->Driver() != &FDriver)
             throw std::invalid_argument("an event of another driver");
@@ -124,13 +131,33 @@ public:
         FDriver.SettleLocked();
         if (!FPending)
             return {DriverRequestStatus::Completed, ERROR_INVALID_PARAMETER_, 0};
-        FDriver.FChanged.wait(
-            lock, [&] { return stopEvent->IsSet() || FDisconnected || !FQueue.empty(); });
+        FDriver.FChanged.wait(lock, [&] {
+            return stopEvent->IsSet() || FDisconnected || !FQueue.empty() || FEmptyAtOnce;
+        });
+        if (stopEvent->IsSet() && !FEmptyAtOnce && FDriver.FCompletesOnlyAtClose) {
+            // The cancel does not end the request: only a bounded wait returns.
+            if (cancelWaitMs == DriverWaitForever)
+                throw std::logic_error("a stop waits without limit for a request that ends "
+                                       "only when its handle closes");
+            FPending = false;
+            ++FLetGo;
+            FOutput = nullptr;
+            FOutputSize = 0;
+            FDriver.SettleLocked();
+            return {DriverRequestStatus::Abandoned, 0, 0};
+        }
         FPending = false;
         const DriverRequestResult result = [&]() -> DriverRequestResult {
             if (stopEvent->IsSet()) {
-                ++FDriver.FCancelled;
+                // A request that had ended already has nothing to cancel.
+                if (!FEmptyAtOnce)
+                    ++FDriver.FCancelled;
                 return {DriverRequestStatus::Stopped, 0, 0};
+            }
+            if (FEmptyAtOnce) {
+                ++FDriver.FEmptyAnswers;
+                FTaken.push_back({std::this_thread::get_id()});
+                return {DriverRequestStatus::Completed, 0, 0};
             }
             if (FDisconnected)
                 return {DriverRequestStatus::Completed, ERROR_DEVICE_NOT_CONNECTED_, 0};
@@ -145,6 +172,7 @@ public:
             FTaken.push_back({std::this_thread::get_id()});
             return {DriverRequestStatus::Completed, 0, n};
         }();
+        FEmptyAtOnce = false;
         FOutput = nullptr;
         FOutputSize = 0;
         FDriver.SettleLocked();
@@ -167,6 +195,8 @@ private:
     bool FStarted = false;
     bool FDisconnected = false;
     bool FPending = false;
+    bool FEmptyAtOnce = false; // the pending request has ended at once, empty
+    int FLetGo = 0;            // requests let go by a stop, still under way
     std::uint8_t* FOutput = nullptr;
     std::uint32_t FOutputSize = 0;
     std::deque<Entry> FQueue;
@@ -205,7 +235,8 @@ std::unique_ptr<IDriverEvent> RecordingDriver::NewEvent() {
     return std::make_unique<Event>(*this);
 }
 
-std::size_t RecordingDriver::WaitForAny(std::span<IDriverEvent* const> events) {
+std::size_t RecordingDriver::WaitForAny(std::span<IDriverEvent* const> events,
+                                        std::uint32_t timeoutMs) {
     std::vector<Event*> own;
     for (IDriverEvent* event : events) {
         auto* e = dynamic_cast<Event*>(event);
@@ -217,12 +248,18 @@ std::size_t RecordingDriver::WaitForAny(std::span<IDriverEvent* const> events) {
     WaitingLocked(std::this_thread::get_id());
     SettleLocked();
     std::size_t index = own.size();
-    FChanged.wait(lock, [&] {
+    const auto anySet = [&] {
         const auto set = std::find_if(own.begin(), own.end(), [](Event* e) { return e->IsSet(); });
         index = static_cast<std::size_t>(set - own.begin());
         return set != own.end();
-    });
-    return index;
+    };
+    if (timeoutMs == DriverWaitForever) {
+        FChanged.wait(lock, anySet);
+        return index;
+    }
+    ++FTimedWaits;
+    return FChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs), anySet) ? index
+                                                                                 : own.size();
 }
 
 void RecordingDriver::SetDeviceName(std::u16string name) {
@@ -301,6 +338,31 @@ int RecordingDriver::CancelledRequests() const {
     return FCancelled;
 }
 
+int RecordingDriver::RequestsEndedAtClose() const {
+    std::lock_guard lock(FMutex);
+    return FEndedAtClose;
+}
+
+int RecordingDriver::EmptyReadAnswers() const {
+    std::lock_guard lock(FMutex);
+    return FEmptyAnswers;
+}
+
+int RecordingDriver::TimedWaits() const {
+    std::lock_guard lock(FMutex);
+    return FTimedWaits;
+}
+
+void RecordingDriver::SetCompletesOnlyAtClose(bool value) {
+    std::lock_guard lock(FMutex);
+    FCompletesOnlyAtClose = value;
+}
+
+void RecordingDriver::SetEmptyReadsAtOnce(bool value) {
+    std::lock_guard lock(FMutex);
+    FEmptyReadsAtOnce = value;
+}
+
 void RecordingDriver::WaitingLocked(std::thread::id thread) {
     for (ReadDevice* device : FReadDevices)
         for (auto& taken : device->FTaken)
@@ -317,7 +379,8 @@ void RecordingDriver::SettleLocked() {
                     taken.end());
         if (!device->FStarted)
             ++wanted;
-        if (device->FPending && (device->FDisconnected || !device->FQueue.empty()))
+        if (device->FPending &&
+            (device->FDisconnected || !device->FQueue.empty() || device->FEmptyAtOnce))
             ++wanted;
         wanted += static_cast<int>(taken.size());
     }

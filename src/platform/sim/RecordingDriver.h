@@ -12,6 +12,10 @@
 //   again (for an event or a request) and the next request has started on the
 //   handle, so its delivery and the hand-over to the next reader are covered.
 // Everything announced for a handle ends when it closes.
+//
+// Two kinds of driver can be played besides the well-behaved one: one that
+// completes a pending request only when its handle closes (a cancel does not end
+// it), and one that completes every monitor read at once with no data.
 
 #include "platform/DriverControl.h"
 #include "platform/sim/SimLog.h"
@@ -49,7 +53,7 @@ public:
     std::unique_ptr<IDriverDevice> Open(const std::u16string& path) override;
     std::unique_ptr<IDriverReadDevice> OpenOverlapped(const std::u16string& path) override;
     std::unique_ptr<IDriverEvent> NewEvent() override;
-    std::size_t WaitForAny(std::span<IDriverEvent* const> events) override;
+    std::size_t WaitForAny(std::span<IDriverEvent* const> events, std::uint32_t timeoutMs) override;
 
     // The control device's name; only "\\.\" + this opens. Present by default.
     void SetDeviceName(std::u16string name);
@@ -69,12 +73,25 @@ public:
     // A request that ends with the error instead of a block.
     void FeedFailure(std::uint32_t error);
 
+    // Pending requests end only when their handle closes: a cancel leaves them
+    // under way. A stop that would wait for one without limit never returns on
+    // such a driver; the simulated one throws std::logic_error instead of hanging.
+    void SetCompletesOnlyAtClose(bool value);
+    // Overlapped requests started from now on complete at once with 0 bytes.
+    void SetEmptyReadsAtOnce(bool value);
+
     std::vector<Request> Requests() const;
     std::vector<ReadRequest> ReadRequests() const;
     int OpenCount() const;
     std::size_t OpenOverlappedHandles() const;
     // Requests that a stop cancelled while they were under way.
     int CancelledRequests() const;
+    // Requests that were still under way when their handle closed, and ended then.
+    int RequestsEndedAtClose() const;
+    // Requests completed at once with 0 bytes (SetEmptyReadsAtOnce).
+    int EmptyReadAnswers() const;
+    // Waits on events of this driver that had a time-out.
+    int TimedWaits() const;
 
 private:
     class Device;
@@ -100,8 +117,13 @@ private:
     std::condition_variable FChanged; // events and handles of this driver
     std::u16string FName = u"usbqfrt00001";
     bool FPresent = true;
+    bool FCompletesOnlyAtClose = false;
+    bool FEmptyReadsAtOnce = false;
     int FOpens = 0;
     int FCancelled = 0;
+    int FEndedAtClose = 0;
+    int FEmptyAnswers = 0;
+    int FTimedWaits = 0;
     int FAnnounced = 0;
     std::map<std::uint32_t, std::vector<std::uint8_t>> FReplies;
     std::map<std::uint32_t, std::uint32_t> FFailures;

@@ -186,8 +186,10 @@ bool Win32DeviceSetup::DeleteService(const std::u16string& name) {
 }
 
 std::filesystem::path Win32DeviceSetup::WindowsFolder() {
+    // The system's own folder: on a Remote Desktop host GetWindowsDirectoryW may
+    // answer a folder of the user's, where no driver is loaded from.
     wchar_t folder[MAX_PATH];
-    const UINT length = ::GetWindowsDirectoryW(folder, MAX_PATH);
+    const UINT length = ::GetSystemWindowsDirectoryW(folder, MAX_PATH);
     return length > 0 && length < MAX_PATH ? std::filesystem::path(std::wstring(folder, length))
                                            : std::filesystem::path();
 }

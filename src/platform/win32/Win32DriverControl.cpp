@@ -2,6 +2,8 @@
 
 #include "platform/win32/Handles.h"
 
+#include <algorithm>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -62,70 +64,96 @@ HANDLE EventHandle(IDriverEvent& event) {
     return own->Handle();
 }
 
+// How long closing the device waits for a request under way before it lets go.
+constexpr DWORD CloseWaitMs = 500;
+
 class Win32DriverReadDevice : public IDriverReadDevice {
 public:
-    explicit Win32DriverReadDevice(HANDLE device)
-        : FDevice(device), FDone(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
-    ~Win32DriverReadDevice() override { Cancel(); }
+    explicit Win32DriverReadDevice(HANDLE device) : FDevice(device) {}
+    ~Win32DriverReadDevice() override { Cancel(CloseWaitMs); }
     Win32DriverReadDevice(const Win32DriverReadDevice&) = delete;
     Win32DriverReadDevice& operator=(const Win32DriverReadDevice&) = delete;
 
     std::uint32_t StartRequest(std::uint32_t code, const void* input, std::uint32_t inputSize,
                                void* output, std::uint32_t outputSize) override {
-        if (!FDone || FPending)
+        if (FRequest || (inputSize > 0 && !input) || (outputSize > 0 && !output))
             return ERROR_INVALID_PARAMETER;
-        FOverlapped = OVERLAPPED{};
-        FOverlapped.hEvent = FDone.Get();
-        ::ResetEvent(FDone.Get());
+        auto request = std::make_unique<Request>();
+        if (!request->Done)
+            return FailureCode();
+        request->Overlapped.hEvent = request->Done.Get();
+        const auto* in = static_cast<const std::uint8_t*>(input);
+        request->Input.assign(in, in + inputSize);
+        request->Output.assign(outputSize, 0);
         ::SetLastError(0);
         // Even a request that ends at once signals the event, so WaitRequest
         // collects every request the same way.
-        if (::DeviceIoControl(FDevice.Get(), code, const_cast<void*>(input), inputSize, output,
-                              outputSize, nullptr, &FOverlapped)) {
-            FPending = true;
-            return 0;
-        }
-        const DWORD error = ::GetLastError();
-        if (error == ERROR_IO_PENDING) {
-            FPending = true;
-            return error;
-        }
-        return error != 0 ? error : ERROR_GEN_FAILURE;
+        const BOOL done =
+            ::DeviceIoControl(FDevice.Get(), code, request->Input.data(), inputSize,
+                              request->Output.data(), outputSize, nullptr, &request->Overlapped);
+        const DWORD error = done ? 0 : ::GetLastError();
+        if (!done && error != ERROR_IO_PENDING)
+            return error != 0 ? error : ERROR_GEN_FAILURE;
+        FRequest = std::move(request);
+        FOutput = static_cast<std::uint8_t*>(output);
+        return error;
     }
 
-    DriverRequestResult WaitRequest(IDriverEvent& stop) override {
-        if (!FPending)
+    DriverRequestResult WaitRequest(IDriverEvent& stop, std::uint32_t cancelWaitMs) override {
+        if (!FRequest)
             return {DriverRequestStatus::Completed, ERROR_INVALID_PARAMETER, 0};
         // The stop event first: when both are set, the stop wins.
-        const HANDLE handles[2] = {EventHandle(stop), FDone.Get()};
+        const HANDLE handles[2] = {EventHandle(stop), FRequest->Done.Get()};
         const DWORD result = ::WaitForMultipleObjects(2, handles, FALSE, INFINITE);
         if (result == WAIT_OBJECT_0 + 1) {
-            FPending = false;
+            const std::unique_ptr<Request> request = std::move(FRequest);
             DWORD bytes = 0;
-            if (::GetOverlappedResult(FDevice.Get(), &FOverlapped, &bytes, FALSE))
-                return {DriverRequestStatus::Completed, 0, bytes};
-            return {DriverRequestStatus::Completed, FailureCode(), 0};
+            if (!::GetOverlappedResult(FDevice.Get(), &request->Overlapped, &bytes, FALSE))
+                return {DriverRequestStatus::Completed, FailureCode(), 0};
+            bytes = std::min<DWORD>(bytes, static_cast<DWORD>(request->Output.size()));
+            std::copy_n(request->Output.begin(), bytes, FOutput);
+            return {DriverRequestStatus::Completed, 0, bytes};
         }
         // Stopped, or the wait failed (which nothing else could end).
-        Cancel();
-        return {DriverRequestStatus::Stopped, 0, 0};
+        return {Cancel(cancelWaitMs) ? DriverRequestStatus::Stopped
+                                     : DriverRequestStatus::Abandoned,
+                0, 0};
     }
 
 private:
-    void Cancel() {
-        if (!FPending)
-            return;
-        // A cancelled request still writes its buffers until it has ended: wait for it.
-        ::CancelIoEx(FDevice.Get(), &FOverlapped);
-        DWORD bytes = 0;
-        ::GetOverlappedResult(FDevice.Get(), &FOverlapped, &bytes, TRUE);
-        FPending = false;
+    // A request's own block: the system writes its buffers and its status until
+    // the request has ended, whoever waits for it.
+    struct Request {
+        OVERLAPPED Overlapped{};
+        UniqueHandle Done{::CreateEventW(nullptr, TRUE, FALSE, nullptr)}; // manual reset
+        std::vector<std::uint8_t> Input;
+        std::vector<std::uint8_t> Output;
+    };
+
+    // Cancels the request under way and waits for it at most waitMs; true when it
+    // has ended. A driver may end pending requests only when its handle closes:
+    // then the handle closes now and the request gets the same time again. One
+    // that still has not ended is let go, and its block is never freed, since
+    // the system may still write to it.
+    bool Cancel(DWORD waitMs) {
+        if (!FRequest)
+            return true;
+        ::CancelIoEx(FDevice.Get(), &FRequest->Overlapped);
+        bool ended = ::WaitForSingleObject(FRequest->Done.Get(), waitMs) == WAIT_OBJECT_0;
+        if (!ended) {
+            FDevice.Reset();
+            ended = ::WaitForSingleObject(FRequest->Done.Get(), waitMs) == WAIT_OBJECT_0;
+        }
+        if (ended)
+            FRequest.reset();
+        else
+            static_cast<void>(FRequest.release()); // left to the system for good
+        return ended;
     }
 
     UniqueHandle FDevice;
-    UniqueHandle FDone; // manual reset, signalled when a request ends
-    OVERLAPPED FOverlapped{};
-    bool FPending = false;
+    std::unique_ptr<Request> FRequest; // the request under way, if any
+    std::uint8_t* FOutput = nullptr;   // where the reply of the request goes
 };
 
 } // namespace
@@ -148,14 +176,16 @@ std::unique_ptr<IDriverEvent> Win32DriverControl::NewEvent() {
     return std::make_unique<Win32DriverEvent>();
 }
 
-std::size_t Win32DriverControl::WaitForAny(std::span<IDriverEvent* const> events) {
+std::size_t Win32DriverControl::WaitForAny(std::span<IDriverEvent* const> events,
+                                           std::uint32_t timeoutMs) {
     std::vector<HANDLE> handles;
     for (IDriverEvent* event : events)
         handles.push_back(EventHandle(*event));
     if (handles.empty() || handles.size() > MAXIMUM_WAIT_OBJECTS)
         return events.size();
-    const DWORD result = ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()),
-                                                  handles.data(), FALSE, INFINITE);
+    const DWORD wait = timeoutMs == DriverWaitForever ? INFINITE : timeoutMs;
+    const DWORD result =
+        ::WaitForMultipleObjects(static_cast<DWORD>(handles.size()), handles.data(), FALSE, wait);
     if (result < WAIT_OBJECT_0 + handles.size())
         return result - WAIT_OBJECT_0;
     return events.size();

@@ -11,7 +11,7 @@ public:
     std::unique_ptr<IDriverDevice> Open(const std::u16string& path) override;
     std::unique_ptr<IDriverReadDevice> OpenOverlapped(const std::u16string& path) override;
     std::unique_ptr<IDriverEvent> NewEvent() override;
-    std::size_t WaitForAny(std::span<IDriverEvent* const> events) override;
+    std::size_t WaitForAny(std::span<IDriverEvent* const> events, std::uint32_t timeoutMs) override;
 };
 
 } // namespace zq::win32

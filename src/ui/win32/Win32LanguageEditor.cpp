@@ -487,14 +487,33 @@ void Win32LanguageEditorWindow::OnCommand(int id, int code) {
 
 void Win32LanguageEditorWindow::SaveToLanguageFile() {
     EndCellEdit(true);
-    if (!FEditor.SaveToLanguageFile()) {
-        ::MessageBoxW(FWindow.Get(),
-                      Wide(Translate(u"The language file could not be saved.")).c_str(),
-                      Wide(FEditor.Caption(FormName)).c_str(), MB_OK | MB_ICONERROR);
+    bool saved = false;
+    if (FEditor.LanguageFileUnreadable()) {
+        // The file's languages are not in the tabs: only the translator may
+        // decide to give them up.
+        const int answer = AskUser(Translate(u"The language file could not be read. Replace it "
+                                             u"with the languages shown here? The old file is "
+                                             u"kept beside it as a backup."),
+                                   MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2);
+        if (answer != IDYES)
+            return;
+        saved = FEditor.ReplaceUnreadableLanguageFile();
+    } else {
+        saved = FEditor.SaveToLanguageFile();
+    }
+    if (!saved) {
+        AskUser(Translate(u"The language file could not be saved."), MB_OK | MB_ICONERROR);
         return;
     }
     if (FEditor.Closed())
         ::DestroyWindow(FWindow.Get());
+}
+
+int Win32LanguageEditorWindow::AskUser(const std::u16string& text, unsigned flags) {
+    if (OnAskUser)
+        return OnAskUser(text, flags);
+    return ::MessageBoxW(FWindow.Get(), Wide(text).c_str(), Wide(FEditor.Caption(FormName)).c_str(),
+                         flags);
 }
 
 void Win32LanguageEditorWindow::OpenTextList() {
@@ -610,6 +629,10 @@ void Win32LanguageEditorWindow::ShowModal(HWND owner) {
         ::EnableWindow(owner, FALSE);
     ::ShowWindow(FWindow.Get(), SW_SHOW);
     ::SetForegroundWindow(FWindow.Get());
+    if (FEditor.LanguageFileUnreadable())
+        AskUser(Translate(u"The language file could not be read. Its languages are not shown, "
+                          u"and it stays as it is unless you choose to replace it when saving."),
+                MB_OK | MB_ICONWARNING);
     RunModalLoop(FWindow.Get(), [this] { return IsOpen(); });
     if (owner) {
         ::EnableWindow(owner, TRUE);

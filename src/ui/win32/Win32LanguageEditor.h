@@ -7,6 +7,7 @@
 #include "language/LanguageEditor.h"
 #include "platform/win32/Handles.h"
 
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -38,6 +39,11 @@ public:
     int GridRowCount() const;
     std::u16string GridCell(int row, int column) const;
 
+    // Shows a message box over the window (text, MB_* flags) and answers the
+    // button chosen (IDYES, ...). Unset, the system's message box; tests answer
+    // in the translator's place.
+    std::function<int(const std::u16string& text, unsigned flags)> OnAskUser;
+
 private:
     static LRESULT CALLBACK WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK CellEditProc(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -52,6 +58,7 @@ private:
     void BeginCellEdit(int row);
     void EndCellEdit(bool commit);
     void SaveToLanguageFile();
+    int AskUser(const std::u16string& text, unsigned flags);
     void OpenTextList();
     void ShowOwnTexts();
 

@@ -130,8 +130,45 @@ TEST_F(DriverInstallationTest, RemovalTakesOnlyOurFilterOffAndLeavesOtherDevices
     AddMouse(); // without the filter: nothing to remove
     FWorld.Setup.Services()[u"usbqfrt00001"] = u"C:\\Windows\\System32\\Drivers\\usbqfrt00001.sys";
     Make(0, 0).HidInstallDriver(false);
-    EXPECT_EQ(Setup(), (std::vector<std::string>{"service-delete usbqfrt00001",
-                                                 "lower-filters 0 first,last", "restart 0"}));
+    EXPECT_EQ(Setup(), (std::vector<std::string>{"lower-filters 0 first,last", "restart 0",
+                                                 "service-delete usbqfrt00001"}));
+}
+
+TEST_F(DriverInstallationTest, ManualRemovalTakesTheFilterOffEveryInterfaceBeforeTheService) {
+    // Two interfaces of one mouse: the service can be deleted only once, and a
+    // filter left naming it would keep that interface from starting.
+    AddMouse({u"usbqfrt00001"});
+    AddMouse({u"other", u"usbqfrt00001"});
+    FWorld.Setup.Services()[u"usbqfrt00001"] = u"C:\\Windows\\System32\\Drivers\\usbqfrt00001.sys";
+    Make(0, 0).HidInstallDriver(false);
+    EXPECT_EQ(Setup(),
+              (std::vector<std::string>{"lower-filters 0 -", "restart 0", "lower-filters 1 other",
+                                        "restart 1", "service-delete usbqfrt00001"}));
+    EXPECT_TRUE(FWorld.Setup.Devices()[0].Node.LowerFilters.empty());
+    EXPECT_EQ(FWorld.Setup.Devices()[1].Node.LowerFilters, std::vector<std::u16string>{u"other"});
+    EXPECT_TRUE(FWorld.Setup.Services().empty());
+}
+
+TEST_F(DriverInstallationTest, ManualInstallCopiesTheDriverOnceForEveryInterface) {
+    // After the first interface's restart the driver file is loaded: it is not
+    // copied over again for the second.
+    AddMouse();
+    AddMouse();
+    Make(0, 0).HidInstallDriver(true);
+    const auto log = Setup();
+    ASSERT_EQ(log.size(), 6u);
+    EXPECT_EQ(log[0].rfind("copy ", 0), 0u);
+    EXPECT_EQ(log[1].rfind("service-create usbqfrt00001 ", 0), 0u);
+    EXPECT_EQ(std::vector<std::string>(log.begin() + 2, log.end()),
+              (std::vector<std::string>{"lower-filters 0 usbqfrt00001", "restart 0",
+                                        "lower-filters 1 usbqfrt00001", "restart 1"}));
+    // A copy that fails leaves every interface alone.
+    FWorld.Log.Clear();
+    for (auto& device : FWorld.Setup.Devices())
+        device.Node.LowerFilters.clear();
+    FWorld.Setup.SetCopyFails(true);
+    Make(0, 0).HidInstallDriver(true);
+    EXPECT_EQ(Setup().size(), 1u);
 }
 
 TEST_F(DriverInstallationTest, UpperFilterSlotAndStopsOnFailures) {

@@ -280,6 +280,40 @@ TEST_F(TuiSTDCommandTest, StopCancelsThePendingReadAndClosesTheHandle) {
     EXPECT_EQ(Sent().size(), 2u); // init data at each start
 }
 
+TEST_F(TuiSTDCommandTest, AStopLetsGoOfAReadThatOnlyTheHandlesClosingEnds) {
+    // Such a driver ignores the cancel: a stop that waited for the read without
+    // limit would never return.
+    Driver.SetCompletesOnlyAtClose(true);
+    Arm();
+    Command.StopMonitorDevice();
+    EXPECT_EQ(Driver.OpenOverlappedHandles(), 0u);
+    EXPECT_EQ(Driver.RequestsEndedAtClose(), 1);
+    EXPECT_TRUE(World.Loop.UnhandledErrors().empty());
+    // The next start reads as before.
+    Command.StartMonitorDevice();
+    Driver.FeedBlock({7});
+    World.Loop.RunUntilQuiet();
+    ASSERT_EQ(Received().size(), 1u);
+    EXPECT_EQ(Received()[0].Data, Bytes{7});
+}
+
+TEST_F(TuiSTDCommandTest, ReadsThatEndAtOnceWithNothingArePausedBetween) {
+    // A driver that answers every read at once with no data: without a pause the
+    // two workers would pass the turn back and forth at full speed.
+    Driver.SetEmptyReadsAtOnce(true);
+    ASSERT_TRUE(Configure());
+    Command.StartMonitorDevice(); // never quiet while the driver answers so
+    ASSERT_TRUE(WaitUntil([&] { return Reads() >= 20; }));
+    Driver.SetEmptyReadsAtOnce(false); // later reads stay under way
+    World.Loop.RunUntilQuiet();
+    const int empty = Driver.EmptyReadAnswers();
+    EXPECT_GE(empty, 20);
+    EXPECT_EQ(Driver.TimedWaits(), empty); // one pause after each
+    EXPECT_TRUE(Received().empty());
+    Command.StopMonitorDevice();
+    EXPECT_EQ(Driver.OpenOverlappedHandles(), 0u);
+}
+
 TEST_F(TuiSTDCommandTest, AStartWhileArmedRestartsTheLoop) {
     Arm();
     Command.StartMonitorDevice();

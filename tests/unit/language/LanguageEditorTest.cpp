@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 namespace zq::test {
@@ -32,6 +33,16 @@ protected:
             if (locales[i].LanguageId == id)
                 return static_cast<int>(i);
         return -1;
+    }
+    // Ten languages of the system's locales: two more than a page shows.
+    std::unique_ptr<TLanguageEditor> OpenTenLanguages() {
+        const char16_t* ids[] = {u"0404", u"0407", u"0409", u"040C", u"0410",
+                                 u"0411", u"0412", u"0415", u"0416", u"0419"};
+        TLanguageTable table = MakeTable({u"OK"});
+        for (const auto* id : ids)
+            table.Languages().push_back({id, {}});
+        WriteFile(table);
+        return Open();
     }
     std::vector<int> VisibleTabs(const TLanguageEditor& editor) {
         std::vector<int> visible;
@@ -71,16 +82,9 @@ TEST_F(LanguageEditorTest, LanguagesOfTheSystemsLocalesGetATabEach) {
 }
 
 TEST_F(LanguageEditorTest, TenTabsPageTwiceAndNotAThirdTime) {
-    const char16_t* ids[] = {u"0404", u"0407", u"0409", u"040C", u"0410",
-                             u"0411", u"0412", u"0415", u"0416", u"0419"};
-    TLanguageTable table = MakeTable({u"OK"});
-    for (const auto* id : ids)
-        table.Languages().push_back({id, {}});
-    WriteFile(table);
-    const auto editor = Open();
+    const auto editor = OpenTenLanguages();
     ASSERT_EQ(editor->Tabs().size(), 10u);
     EXPECT_EQ(editor->FirstVisibleTab(), 0);
-    EXPECT_EQ(editor->TabIndex(), 9); // the last tab made, out of view
     EXPECT_EQ(VisibleTabs(*editor), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7}));
     editor->NextPage();
     editor->NextPage();
@@ -92,10 +96,33 @@ TEST_F(LanguageEditorTest, TenTabsPageTwiceAndNotAThirdTime) {
     editor->PrevPage();
     editor->PrevPage();
     EXPECT_EQ(editor->FirstVisibleTab(), 0);
-    // Paging leaves the selection alone; selecting a hidden tab shows it.
-    EXPECT_EQ(editor->TabIndex(), 9);
+    // Selecting a hidden tab shows it.
     editor->SetTabIndex(9);
     EXPECT_EQ(editor->FirstVisibleTab(), 2);
+    EXPECT_EQ(editor->TabIndex(), 9);
+}
+
+TEST_F(LanguageEditorTest, TheSelectedTabIsAlwaysOneThatIsShown) {
+    const auto editor = OpenTenLanguages();
+    // The last tab made is out of view at opening: the last one shown stands in.
+    EXPECT_EQ(editor->TabIndex(), 7);
+    editor->SetTabIndex(0);
+    editor->NextPage();
+    editor->NextPage();
+    EXPECT_EQ(editor->TabIndex(), 2); // the page left tab 0 behind
+    editor->SetTabIndex(9);
+    editor->PrevPage();
+    editor->PrevPage();
+    EXPECT_EQ(editor->TabIndex(), 7);
+    // "Delete Language" removes the tab the translator sees selected, and only it.
+    const std::u16string shown = editor->Tabs()[7].ShortID;
+    editor->DeleteLanguage();
+    ASSERT_EQ(editor->Tabs().size(), 9u);
+    EXPECT_EQ(std::count_if(editor->Tabs().begin(), editor->Tabs().end(),
+                            [&](const auto& tab) { return tab.ShortID == shown; }),
+              0);
+    EXPECT_EQ(editor->Tabs()[8].ShortID, u"0419");
+    EXPECT_TRUE(editor->Tabs()[static_cast<std::size_t>(editor->TabIndex())].Visible);
 }
 
 TEST_F(LanguageEditorTest, SavingMapsEveryUntranslatedTextToItself) {
@@ -268,6 +295,43 @@ TEST_F(LanguageEditorTest, AFailedSaveKeepsTheEditorOpen) {
     FWorld.System.SetExecutableFolder(FFolder.Path() / "gone");
     EXPECT_FALSE(editor->SaveToLanguageFile());
     EXPECT_FALSE(editor->Closed());
+}
+
+TEST_F(LanguageEditorTest, AFileThatCannotBeReadIsNeverReplacedWithoutTheTranslatorsChoice) {
+    // A lone surrogate in a translation: the whole file is unreadable.
+    auto bytes = TableBytes(MakeTable({u"OK"}, {{u"0804", {{u"OK", u"\xD800"}}}, {u"0407", {}}}));
+    const auto file = FFolder.Write("ui.local", AsString(bytes));
+    const auto editor = Open();
+    EXPECT_TRUE(editor->LanguageFileUnreadable());
+    EXPECT_TRUE(editor->Tabs().empty());
+    editor->SetLocaleIndex(LocaleIndex(u"0409", *editor));
+    editor->AddLanguage();
+    EXPECT_FALSE(editor->SaveToLanguageFile());
+    EXPECT_EQ(ReadBytes(file), bytes);
+
+    // Chosen explicitly, the save goes ahead and the old file stays as a backup,
+    // beside any earlier one.
+    FFolder.Write("ui.local.bak", "an earlier backup");
+    ASSERT_TRUE(editor->ReplaceUnreadableLanguageFile());
+    EXPECT_FALSE(editor->LanguageFileUnreadable());
+    EXPECT_EQ(ReadBytes(FFolder.Path() / "ui.local.bak2"), bytes);
+    EXPECT_EQ(AsString(ReadBytes(FFolder.Path() / "ui.local.bak")), "an earlier backup");
+    const TLanguageTable saved = Saved();
+    ASSERT_EQ(saved.Languages().size(), 1u);
+    EXPECT_EQ(saved.Languages()[0].ShortID, u"0409");
+    // From then on the file is the editor's own.
+    ASSERT_TRUE(editor->SaveToLanguageFile());
+}
+
+TEST_F(LanguageEditorTest, AReadableOrMissingFileIsSavedAsBefore) {
+    EXPECT_FALSE(Open()->LanguageFileUnreadable());
+    auto bytes = TableBytes(MakeTable({u"OK"}, {{u"0804", {}}}));
+    bytes.push_back(0); // ignored after a complete table
+    FFolder.Write("ui.local", AsString(bytes));
+    const auto editor = Open();
+    EXPECT_FALSE(editor->LanguageFileUnreadable());
+    ASSERT_TRUE(editor->SaveToLanguageFile());
+    EXPECT_FALSE(std::filesystem::exists(FFolder.Path() / "ui.local.bak"));
 }
 
 TEST_F(LanguageEditorTest, TheEditorSpeaksTheUsersLanguage) {

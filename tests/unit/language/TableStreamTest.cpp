@@ -116,16 +116,17 @@ TEST(TableStream, LoadingReplacesTheOriginalsAndAppendsTheLanguages) {
     EXPECT_EQ(table.Language(u"0409"), &table.Languages()[0]);
 }
 
-TEST(TableStream, EveryTruncationAndEveryExtraByteIsRejected) {
+TEST(TableStream, EveryTruncationIsRejectedAndBytesAfterACompleteTableIgnored) {
     const Bytes bytes = TableBytes(MakeTable({u"OK", u"Exit"}, {{u"CH", {{u"OK", u"确定"}}}}));
     for (std::size_t length = 0; length < bytes.size(); ++length)
         EXPECT_FALSE(ReadTableStream(std::span(bytes.data(), length))) << "length " << length;
-    Bytes longer = bytes;
-    longer.push_back(0);
-    EXPECT_FALSE(ReadTableStream(longer));
-    longer.push_back(0);
-    EXPECT_FALSE(ReadTableStream(longer));
-    EXPECT_TRUE(ReadTableStream(bytes));
+    const auto complete = ReadTableStream(bytes);
+    ASSERT_TRUE(complete);
+    for (const Bytes& tail : {Bytes{0}, Bytes{0xFF, 0xFF}, Bytes(4, 0x7F), Bytes(1000, 'x')}) {
+        Bytes longer = bytes;
+        longer.insert(longer.end(), tail.begin(), tail.end());
+        EXPECT_EQ(ReadTableStream(longer), complete) << tail.size() << " bytes after the table";
+    }
 }
 
 TEST(TableStream, CountsBeyondTheBytesLeftAreRejectedBeforeAnyAllocation) {

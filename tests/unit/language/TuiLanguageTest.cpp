@@ -112,6 +112,17 @@ TEST_F(TuiLanguageTest, ACorruptOrTruncatedFileLeavesTheEmbeddedTableAlone) {
     EXPECT_EQ(Create()->Table(), embedded);
 }
 
+TEST_F(TuiLanguageTest, AFileWithBytesAfterItsTableKeepsItsLanguagesFirst) {
+    // The stored language index counts from the file's languages: "CH" must stay
+    // behind them for the index to keep naming the same language.
+    auto bytes = TableBytes(MakeTable({u"x"}, {{u"0409", {}}, {u"0804", {}}}));
+    bytes.push_back(0x0A);
+    FFolder.Write("ui.local", AsString(bytes));
+    const auto language = Create();
+    EXPECT_EQ(language->GetLanguageShortIDByIndex(1), u"0804");
+    EXPECT_EQ(language->GetLanguageIndexByShortID(u"CH"), 2);
+}
+
 TEST_F(TuiLanguageTest, SelectingChineseTranslatesAndUnknownShortIdsKeepIt) {
     const auto language = Create();
     language->SetLang(u"CH");

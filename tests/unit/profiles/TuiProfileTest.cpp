@@ -352,5 +352,28 @@ TEST(PathText, FolderAndNameOfAPath) {
 #endif
 }
 
+TEST(PathText, FoldersAreCheckedWithoutTheirTrailingSeparator) {
+    const std::u16string d(1, PathDelim);
+    EXPECT_EQ(ExcludeTrailingPathDelimiter(u"data" + d), u"data");
+    EXPECT_EQ(ExcludeTrailingPathDelimiter(u"data" + d + d), u"data");
+    EXPECT_EQ(ExcludeTrailingPathDelimiter(u"data"), u"data");
+    EXPECT_EQ(ExcludeTrailingPathDelimiter(d), d);
+#ifdef _WIN32
+    EXPECT_EQ(ExcludeTrailingPathDelimiter(u"C:\\"), u"C:\\");
+    EXPECT_EQ(ExcludeTrailingPathDelimiter(u"C:\\x/"), u"C:\\x");
+#endif
+    TempFolder folder;
+    const std::u16string existing = FromPath(folder.Path());
+    EXPECT_TRUE(DirectoryExists(existing));
+    EXPECT_TRUE(DirectoryExists(existing + d));
+    EXPECT_FALSE(FileExists(existing + d));
+    // Made with its separator, the folder is there once the profiles look for it.
+    const std::u16string made = existing + d + u"Profile" + d;
+    EXPECT_FALSE(DirectoryExists(made));
+    EXPECT_TRUE(CreateDir(made));
+    EXPECT_TRUE(DirectoryExists(made));
+    EXPECT_FALSE(CreateDir(made)); // there already
+}
+
 } // namespace
 } // namespace zq::test

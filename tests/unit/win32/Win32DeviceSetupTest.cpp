@@ -2,13 +2,28 @@
 // changes, nothing fails loudly.
 
 #include "platform/win32/Win32DeviceSetup.h"
+#include "ImportPatch.h"
 #include "driver/DriverInstallation.h"
 #include "platform/win32/Win32System.h"
 
 #include <gtest/gtest.h>
 
+#include <cwchar>
+
 namespace zq::win32 {
 namespace {
+
+// The Windows folder as a Remote Desktop host gives it to a user: a folder of
+// the user's own, not the one the system's drivers live in.
+constexpr wchar_t PerUserWindowsFolder[] = L"C:\\users\\someone\\WINDOWS";
+
+UINT WINAPI PerUserWindowsDirectory(LPWSTR buffer, UINT size) {
+    const UINT length = static_cast<UINT>(std::wcslen(PerUserWindowsFolder));
+    if (size <= length)
+        return length + 1;
+    std::wmemcpy(buffer, PerUserWindowsFolder, length + 1);
+    return length;
+}
 
 TEST(Win32DeviceSetup, WithoutTheMouseNothingIsInstalledOrFound) {
     Win32DeviceSetup setup;
@@ -28,6 +43,19 @@ TEST(Win32DeviceSetup, WithoutTheMouseNothingIsInstalledOrFound) {
     EXPECT_FALSE(installation.IsHIDDeviceExist());
     EXPECT_FALSE(installation.ISHIDDeviceExist(u"HID\\VID_FFFF&PID_FFFE"));
     EXPECT_FALSE(setup.WindowsFolder().empty());
+}
+
+TEST(Win32DeviceSetup, TheDriverGoesToTheSystemsWindowsFolderOnARemoteDesktopHost) {
+    test::ImportPatch patch("kernel32.dll", "GetWindowsDirectoryW",
+                            reinterpret_cast<void*>(&PerUserWindowsDirectory));
+    ASSERT_TRUE(patch.Applied()) << "GetWindowsDirectoryW is not imported from kernel32.dll";
+    wchar_t folder[MAX_PATH] = {};
+    ASSERT_EQ(::GetWindowsDirectoryW(folder, MAX_PATH), std::wcslen(PerUserWindowsFolder));
+    wchar_t system[MAX_PATH] = {};
+    const UINT length = ::GetSystemWindowsDirectoryW(system, MAX_PATH);
+    ASSERT_GT(length, 0u);
+    EXPECT_EQ(Win32DeviceSetup().WindowsFolder(),
+              std::filesystem::path(std::wstring(system, length)));
 }
 
 } // namespace

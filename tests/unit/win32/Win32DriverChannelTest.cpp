@@ -71,17 +71,19 @@ TEST(Win32DriverControl, TheFirstSetEventWinsAndResetEventsStayUnset) {
     IDriverEvent* const both[] = {a.get(), b.get()};
     EXPECT_FALSE(a->IsSet());
     b->Set();
-    EXPECT_EQ(control.WaitForAny(both), 1u);
+    EXPECT_EQ(control.WaitForAny(both, DriverWaitForever), 1u);
     a->Set();
-    EXPECT_EQ(control.WaitForAny(both), 0u);
+    EXPECT_EQ(control.WaitForAny(both, DriverWaitForever), 0u);
     a->Reset();
     EXPECT_FALSE(a->IsSet());
     EXPECT_TRUE(b->IsSet());
 
     b->Reset();
     std::thread setter([&] { a->Set(); });
-    EXPECT_EQ(control.WaitForAny(both), 0u);
+    EXPECT_EQ(control.WaitForAny(both, DriverWaitForever), 0u);
     setter.join();
+    a->Reset();
+    EXPECT_EQ(control.WaitForAny(both, 0), 2u); // none set in time
     EXPECT_EQ(control.OpenOverlapped(u"\\\\.\\usbqfrt00001"), nullptr);
     EXPECT_EQ(control.Open(u"\\\\.\\usbqfrt00001"), nullptr);
 }
@@ -148,14 +150,15 @@ TEST(Win32DriverControl, ARequestUnderWayIsCollectedAndAStopWinsOverAnEndedOne) 
     auto device = control.OpenOverlapped(u"\\\\.\\pipe\\");
     ASSERT_NE(device, nullptr);
     auto stop = control.NewEvent();
-    EXPECT_EQ(device->WaitRequest(*stop).Error, ERROR_INVALID_PARAMETER_); // nothing started
+    EXPECT_EQ(device->WaitRequest(*stop, DriverWaitForever).Error,
+              ERROR_INVALID_PARAMETER_); // nothing started
 
     // Under way until an instance listens, then collected.
     auto request = pipe.Request();
     ASSERT_EQ(device->StartRequest(BusyPipe::WaitCode, &request, pipe.RequestSize(), nullptr, 0),
               ERROR_IO_PENDING_);
     ASSERT_TRUE(pipe.Listen());
-    DriverRequestResult result = device->WaitRequest(*stop);
+    DriverRequestResult result = device->WaitRequest(*stop, DriverWaitForever);
     EXPECT_EQ(result.Status, DriverRequestStatus::Completed);
     EXPECT_EQ(result.Error, 0u);
     EXPECT_EQ(result.BytesReturned, 0u);
@@ -165,11 +168,31 @@ TEST(Win32DriverControl, ARequestUnderWayIsCollectedAndAStopWinsOverAnEndedOne) 
         device->StartRequest(BusyPipe::WaitCode, &request, pipe.RequestSize(), nullptr, 0);
     ASSERT_TRUE(started == 0 || started == ERROR_IO_PENDING_) << started;
     stop->Set();
-    EXPECT_EQ(device->WaitRequest(*stop).Status, DriverRequestStatus::Stopped);
+    EXPECT_EQ(device->WaitRequest(*stop, DriverWaitForever).Status, DriverRequestStatus::Stopped);
 
     // A request that fails at once leaves nothing under way.
     EXPECT_NE(device->StartRequest(0x00110FFF, nullptr, 0, nullptr, 0), 0u);
-    EXPECT_EQ(device->WaitRequest(*stop).Error, ERROR_INVALID_PARAMETER_);
+    EXPECT_EQ(device->WaitRequest(*stop, DriverWaitForever).Error, ERROR_INVALID_PARAMETER_);
+}
+
+TEST(Win32DriverControl, ARequestThatACancelDoesNotEndIsLetGoAfterTheWaitGiven) {
+    // Wine leaves a pipe wait under way when it is cancelled, like a driver that
+    // completes its requests only when the handle closes.
+    BusyPipe pipe;
+    ASSERT_TRUE(pipe.Busy());
+    Win32DriverControl control;
+    auto device = control.OpenOverlapped(u"\\\\.\\pipe\\");
+    ASSERT_NE(device, nullptr);
+    auto stop = control.NewEvent();
+    auto request = pipe.Request();
+    ASSERT_EQ(device->StartRequest(BusyPipe::WaitCode, &request, pipe.RequestSize(), nullptr, 0),
+              ERROR_IO_PENDING_);
+    request = {}; // the device keeps its own copy of what it sends
+    stop->Set();
+    const DriverRequestResult result = device->WaitRequest(*stop, 50);
+    EXPECT_NE(result.Status, DriverRequestStatus::Completed);
+    // Let go or ended, the device is done with it and closes without waiting.
+    device.reset();
 }
 
 } // namespace

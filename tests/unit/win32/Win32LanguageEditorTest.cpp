@@ -9,7 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 #include <memory>
+#include <vector>
 
 namespace zq::test {
 namespace {
@@ -68,12 +71,43 @@ TEST_F(Win32LanguageEditorTest, PagingShowsEightTabsAtATime) {
     win32::Win32LanguageEditorWindow window(editor);
     EXPECT_EQ(window.TabCount(), 8);
     EXPECT_EQ(window.TabText(0), editor.Tabs()[0].Text);
+    // The selection is always a tab shown, and the grid is that tab's.
+    const HWND tabs = window.Control(u"TabControl1");
+    EXPECT_EQ(TabCtrl_GetCurSel(tabs), 7);
+    EXPECT_EQ(window.TabText(7), editor.Tabs()[static_cast<std::size_t>(editor.TabIndex())].Text);
     window.Click(u"BtnNextPage");
     window.Click(u"BtnNextPage");
     window.Click(u"BtnNextPage");
     EXPECT_EQ(window.TabCount(), 8);
     EXPECT_EQ(window.TabText(0), editor.Tabs()[2].Text);
     EXPECT_EQ(window.TabText(7), editor.Tabs()[9].Text);
+    const int selected = TabCtrl_GetCurSel(tabs);
+    ASSERT_GE(selected, 0);
+    EXPECT_EQ(window.TabText(selected),
+              editor.Tabs()[static_cast<std::size_t>(editor.TabIndex())].Text);
+}
+
+TEST_F(Win32LanguageEditorTest, AnUnreadableFileIsReplacedOnlyWhenTheTranslatorSaysSo) {
+    std::vector<std::uint8_t> bytes = TableBytes(MakeTable({u"OK"}, {{u"0804", {}}}));
+    bytes.resize(bytes.size() - 1); // cut short
+    FFolder.Write("ui.local", AsString(bytes));
+    TLanguageEditor editor(Services());
+    win32::Win32LanguageEditorWindow window(editor);
+    std::vector<unsigned> asked;
+    int answer = IDNO;
+    window.OnAskUser = [&](const std::u16string&, unsigned flags) {
+        asked.push_back(flags & MB_TYPEMASK);
+        return answer;
+    };
+    window.Click(u"sbtnsavelanguagetofile");
+    EXPECT_EQ(asked, std::vector<unsigned>{MB_YESNO});
+    EXPECT_EQ(ReadBytes(FFile), bytes);
+    answer = IDYES;
+    window.Click(u"sbtnsavelanguagetofile");
+    EXPECT_EQ(asked.size(), 2u);
+    EXPECT_EQ(ReadBytes(FFolder.Path() / "ui.local.bak"), bytes);
+    TLanguageTable saved;
+    EXPECT_TRUE(saved.LoadFromFile(FFile));
 }
 
 TEST_F(Win32LanguageEditorTest, SavingWithAComponentClosesTheWindow) {
