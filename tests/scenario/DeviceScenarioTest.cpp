@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 
 namespace zq::test {
 namespace {
@@ -252,6 +253,41 @@ TEST_F(DeviceScenario, ApplyProfileRequestTakesTheStoredGameAndTheGivenLevel) {
     EXPECT_EQ(driver[1].substr(9, 36), RecordHead(1, 0)); // 11 is no level of the record
     EXPECT_TRUE(Channel("hid-set").empty());              // the mouse is not asked
     EXPECT_TRUE(World().Desktop.Peer().Received().empty());
+}
+
+TEST_F(DeviceScenario, AShortStoredProfileTakesNothingFromThePreviousOne) {
+    StoreMuteOnButtonZero(0);
+    // Profile 1 cut short by an interrupted write: its header and function list only.
+    auto truncated = BytesOf(*MonitorWorld::DefaultProfile(1));
+    truncated.resize(offsetof(TMouseProfileInfo, ConfigInfo));
+    World().Registry.SetValue(RegistryRoot::CurrentUser, DefaultProfileKey, u"Profile2.pfd",
+                              RegistryValue{REG_BINARY_, truncated});
+    StartAndSettle();
+    FMouse.SetActiveProfile(1);
+    FMouse.SendStatusReport(1, 1);
+    Settle();
+    FMouse.SendButtonReport(1);
+    Settle();
+    EXPECT_TRUE(Channel("mic").empty()); // profile 0's mute binding is not carried over
+    ASSERT_EQ(DriverRequests().size(), 1u);
+    // No CPI level of profile 0 either: the five levels are off, at no rate.
+    std::string offLevels;
+    for (int i = 0; i < 5; ++i)
+        offLevels += "00fa000000fa000000";
+    EXPECT_EQ(DriverRequests()[0].substr(9 + 36, offLevels.size()), offLevels);
+}
+
+TEST_F(DeviceScenario, ApplyProfileAfterTheSettingsBecameUnreadableKeepsTheStoredGame) {
+    StoreMuteOnButtonZero(3);
+    FWorld.StoreAllSettings(3, 1);
+    StartAndSettle(); // the mouse is on profile 0
+    // The settings are written over as text: they cannot be read any more.
+    World().Registry.SetValue(RegistryRoot::CurrentUser, DefaultProfileKey, u"allsettings.pfd",
+                              RegistryValue{REG_SZ_, {'x', 0, 0, 0}});
+    World().Desktop.Peer().SendToMonitor(MSG_APPLY_PROFILE, 0, 1);
+    FMouse.SendButtonReport(1); // profile 3's mute button, not the factory game's
+    Settle();
+    EXPECT_EQ(Channel("mic"), (std::vector<std::string>{"muted"}));
 }
 
 TEST_F(DeviceScenario, ShutdownStopsReadingAndSendsTheRecordNotToBeApplied) {
