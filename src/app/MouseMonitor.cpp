@@ -366,9 +366,22 @@ void MouseMonitor::MicrophoneMute() {
         OpenAudioEndpoint();
     if (!FEndpoint)
         return;
+    if (ToggleMute(*FEndpoint))
+        return;
+    // The endpoint stopped working (its device was unplugged or disabled, or the
+    // audio service restarted): activate it again on the same device; when the
+    // device is gone, drop it so the next press takes the default one of then.
+    if (!FEndpoint->Reactivate()) {
+        FEndpoint.reset();
+        return;
+    }
+    ToggleMute(*FEndpoint);
+}
+
+bool MouseMonitor::ToggleMute(ICaptureEndpoint& endpoint) {
     // When the present state cannot be read there is nothing to toggle from.
-    if (const auto muted = FEndpoint->GetMute())
-        FEndpoint->SetMute(!*muted);
+    const auto muted = endpoint.GetMute();
+    return muted && endpoint.SetMute(!*muted);
 }
 
 void MouseMonitor::OpenAudioEndpoint() {

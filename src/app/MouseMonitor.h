@@ -93,6 +93,8 @@ private:
     void OnSceneClick(const std::string& name);
 
     void OpenAudioEndpoint();
+    // Reads the endpoint's mute state and sets the opposite; false when either fails.
+    static bool ToggleMute(ICaptureEndpoint& endpoint);
     // The CPI settings of the current profile to the filter driver, and the
     // record once more, marked not to be applied, at shutdown.
     void SetCPIToDriver();
@@ -111,7 +113,8 @@ private:
     std::unique_ptr<TuiSTDCommand> uiSTDCommand1;
     Timer TimerDeviceArrial;
     Timer TimerToSetCurrentCpi;
-    // The capture endpoint, opened once and kept (empty until it could be opened).
+    // The capture endpoint, opened once and kept while it works (empty until it
+    // could be opened, and again once its device has gone).
     std::unique_ptr<ICaptureEndpoint> FEndpoint;
     // The About window's content, following the current language.
     std::unique_ptr<TTranslatedScene> vgScene1;

@@ -1,6 +1,8 @@
-// The Windows audio backend on a system without any recording device (wine).
+// The Windows audio backend on a system without any recording device (wine), and
+// the lifetime of the endpoint's notification callback.
 
 #include "platform/win32/Win32Audio.h"
+#include "platform/win32/EndpointVolumeCallback.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +13,22 @@ TEST(Win32Audio, NoCaptureDeviceGivesNoEndpointAndNoError) {
     Win32Audio audio;
     EXPECT_EQ(audio.OpenDefaultCaptureEndpoint(), nullptr);
     EXPECT_EQ(audio.OpenDefaultCaptureEndpoint(), nullptr); // and again, as each press tries
+}
+
+TEST(Win32Audio, TheVolumeCallbackLivesUntilItsLastReference) {
+    const long before = TMyEndpointVolumeCallback::LiveCount();
+    auto callback = TMyEndpointVolumeCallback::Create();
+    EXPECT_EQ(TMyEndpointVolumeCallback::LiveCount(), before + 1);
+    // The audio service holds a reference while a notification runs on its thread.
+    IAudioEndpointVolumeCallback* notifying = nullptr;
+    ASSERT_EQ(callback->QueryInterface(IidIAudioEndpointVolumeCallback,
+                                       reinterpret_cast<void**>(&notifying)),
+              S_OK);
+    callback.Reset(); // the endpoint lets go of it meanwhile
+    EXPECT_EQ(TMyEndpointVolumeCallback::LiveCount(), before + 1);
+    EXPECT_EQ(notifying->OnNotify(nullptr), S_OK);
+    EXPECT_EQ(notifying->Release(), 0u);
+    EXPECT_EQ(TMyEndpointVolumeCallback::LiveCount(), before);
 }
 
 TEST(Win32Audio, LegacyMixerIsBoundFromTheSystemFolder) {
