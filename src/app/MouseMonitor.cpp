@@ -183,12 +183,17 @@ void MouseMonitor::Config1Click() {
 
 void MouseMonitor::OpenConfigProgram() {
     if (const WindowHandle config = FindConfigWindow(FPlatform.Desktop)) {
-        FPlatform.Desktop.BringForward(config, SW_SHOW_);
+        // Only queued: a hung configuration program must not hold the monitor.
+        FPlatform.Desktop.BringForward(config, SW_SHOW_, ShowMode::Queue);
         return;
     }
+    // The copy started last may still be on its way to its window: one is enough.
+    if (FStartedConfigProgram && FStartedConfigProgram->IsRunning())
+        return;
     // Started by full path from our own folder, never found through the search path.
     const auto folder = FPlatform.System.ExecutableFolder();
-    FPlatform.Desktop.StartProgram(folder / ConfigProgramName, u"", folder, SW_SHOW_);
+    FStartedConfigProgram =
+        FPlatform.Desktop.StartProgram(folder / ConfigProgramName, u"", folder, SW_SHOW_);
 }
 
 void MouseMonitor::About1Click() {

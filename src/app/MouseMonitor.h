@@ -113,6 +113,8 @@ private:
     std::unique_ptr<TuiSTDCommand> uiSTDCommand1;
     Timer TimerDeviceArrial;
     Timer TimerToSetCurrentCpi;
+    // The configuration program as this window last started it.
+    std::unique_ptr<IStartedProgram> FStartedConfigProgram;
     // The capture endpoint, opened once and kept while it works (empty until it
     // could be opened, and again once its device has gone).
     std::unique_ptr<ICaptureEndpoint> FEndpoint;
