@@ -78,7 +78,10 @@ private:
     void WMDeviceAction(WParam action, LParam state);
     void ExecuteButtonFunction(std::uint8_t button, std::uint16_t functionCode, std::uint8_t state);
 
-    // Following the mouse.
+    // Following the mouse. The sequences pump messages between device commands,
+    // so each may run inside another; after each pump, one that finds the window
+    // shutting down stops.
+    bool ShuttingDown() const;
     void ResyncDevice();
     void RestartDeviceReading();
     void ReadDeviceProfileState();
@@ -128,6 +131,9 @@ private:
     // else through the legacy mixer.
     bool FCoreAudio = false;
     bool FDestroyed = false;
+    // Counts the profile events from the mouse, to tell whether a later one ran
+    // inside an earlier one's pump.
+    std::uint32_t FProfileEvents = 0;
 };
 
 // Handles every waiting message, then sleeps 50 ms.
