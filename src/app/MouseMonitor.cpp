@@ -183,18 +183,24 @@ void MouseMonitor::Config1Click() {
 
 void MouseMonitor::OpenConfigProgram() {
     if (const WindowHandle config = FindConfigWindow(FPlatform.Desktop)) {
-        FPlatform.Desktop.BringForward(config, SW_SHOW_);
+        // Only queued: a hung configuration program must not hold the monitor.
+        FPlatform.Desktop.BringForward(config, SW_SHOW_, ShowMode::Queue);
         return;
     }
+    // The copy started last may still be on its way to its window: one is enough.
+    if (FStartedConfigProgram && FStartedConfigProgram->IsRunning())
+        return;
     // Started by full path from our own folder, never found through the search path.
     const auto folder = FPlatform.System.ExecutableFolder();
-    FPlatform.Desktop.StartProgram(folder / ConfigProgramName, u"", folder, SW_SHOW_);
+    FStartedConfigProgram =
+        FPlatform.Desktop.StartProgram(folder / ConfigProgramName, u"", folder, SW_SHOW_);
 }
 
 void MouseMonitor::About1Click() {
     FWindow->Show();
     ProcessMessagesAndSleep50ms(FPlatform.Loop);
-    FWindow->BringToForeground();
+    if (!ShuttingDown())
+        FWindow->BringToForeground();
 }
 
 void MouseMonitor::BtnOKClick() {
@@ -208,6 +214,10 @@ void MouseMonitor::BtnGoWebClick() {
 void MouseMonitor::Exit1Click() {
     PostToConfigProgram(FPlatform.Desktop, MSG_MONITOR_EXIT, 0, 0);
     FPlatform.Loop.Terminate();
+}
+
+bool MouseMonitor::ShuttingDown() const {
+    return FDestroyed || FPlatform.Loop.IsTerminated();
 }
 
 void MouseMonitor::ProcessMessageAndSleep10ms() {
@@ -277,11 +287,16 @@ void MouseMonitor::uiHIDData1Data(const std::u16string&, const std::u16string&,
 void MouseMonitor::WMDeviceAction(WParam action, LParam state) {
     if (action >= FirstProfileAction && action <= LastProfileAction) {
         const WindowHandle config = FindConfigWindow(FPlatform.Desktop);
+        const std::uint32_t event = ++FProfileEvents;
         // The profile followed is the one the mouse answers; the configuration
         // program is told the one the event named.
         ReadDeviceProfileState();
+        if (ShuttingDown())
+            return;
         SetCPIToDriver();
-        if (config)
+        // A later profile event handled inside the pump above has told the
+        // configuration program the newer profile already; ours is out of date.
+        if (config && event == FProfileEvents)
             FPlatform.Desktop.SendToWindow(config, MSG_DEVICE_PROFILE_CHANGED,
                                            action - FirstProfileAction, 0, ConfigSendTimeoutMs);
     } else if (action <= LastButtonWithFunction) {
@@ -317,20 +332,30 @@ void MouseMonitor::ResyncDevice() {
         return;
     FDM.LoadAllProfileInfoFromRegistry();
     FDM.LoadCurrentProfileInfoFromRegistry();
+    // Each step below pumps messages; the session may end in there, and then the
+    // sequence stops: nothing more reaches the mouse or the driver.
     RestartDeviceReading();
+    if (ShuttingDown())
+        return;
     ReadDeviceProfileState();
+    if (ShuttingDown())
+        return;
     SetCPIToDriver();
 }
 
 void MouseMonitor::RestartDeviceReading() {
     uiHIDData1->HidStopRead();
     ProcessMessagesAndSleep50ms(FPlatform.Loop);
+    if (ShuttingDown())
+        return;
     uiHIDData1->HidFindAndReadDevice(DeviceUsageAndPage, u"*");
 }
 
 void MouseMonitor::ReadDeviceProfileState() {
     SetDeviceMode(*uiHIDData1, 0);
     ProcessMessageAndSleep10ms();
+    if (ShuttingDown())
+        return;
     std::uint8_t profile = 0;
     if (QueryDeviceByte(*uiHIDData1, profile, QUERY_CURRENT_PROFILE) == 0) {
         FDM.SwitchToProfile(profile);
@@ -366,9 +391,22 @@ void MouseMonitor::MicrophoneMute() {
         OpenAudioEndpoint();
     if (!FEndpoint)
         return;
+    if (ToggleMute(*FEndpoint))
+        return;
+    // The endpoint stopped working (its device was unplugged or disabled, or the
+    // audio service restarted): activate it again on the same device; when the
+    // device is gone, drop it so the next press takes the default one of then.
+    if (!FEndpoint->Reactivate()) {
+        FEndpoint.reset();
+        return;
+    }
+    ToggleMute(*FEndpoint);
+}
+
+bool MouseMonitor::ToggleMute(ICaptureEndpoint& endpoint) {
     // When the present state cannot be read there is nothing to toggle from.
-    if (const auto muted = FEndpoint->GetMute())
-        FEndpoint->SetMute(!*muted);
+    const auto muted = endpoint.GetMute();
+    return muted && endpoint.SetMute(!*muted);
 }
 
 void MouseMonitor::OpenAudioEndpoint() {

@@ -78,7 +78,10 @@ private:
     void WMDeviceAction(WParam action, LParam state);
     void ExecuteButtonFunction(std::uint8_t button, std::uint16_t functionCode, std::uint8_t state);
 
-    // Following the mouse.
+    // Following the mouse. The sequences pump messages between device commands,
+    // so each may run inside another; after each pump, one that finds the window
+    // shutting down stops.
+    bool ShuttingDown() const;
     void ResyncDevice();
     void RestartDeviceReading();
     void ReadDeviceProfileState();
@@ -93,6 +96,8 @@ private:
     void OnSceneClick(const std::string& name);
 
     void OpenAudioEndpoint();
+    // Reads the endpoint's mute state and sets the opposite; false when either fails.
+    static bool ToggleMute(ICaptureEndpoint& endpoint);
     // The CPI settings of the current profile to the filter driver, and the
     // record once more, marked not to be applied, at shutdown.
     void SetCPIToDriver();
@@ -111,7 +116,10 @@ private:
     std::unique_ptr<TuiSTDCommand> uiSTDCommand1;
     Timer TimerDeviceArrial;
     Timer TimerToSetCurrentCpi;
-    // The capture endpoint, opened once and kept (empty until it could be opened).
+    // The configuration program as this window last started it.
+    std::unique_ptr<IStartedProgram> FStartedConfigProgram;
+    // The capture endpoint, opened once and kept while it works (empty until it
+    // could be opened, and again once its device has gone).
     std::unique_ptr<ICaptureEndpoint> FEndpoint;
     // The About window's content, following the current language.
     std::unique_ptr<TTranslatedScene> vgScene1;
@@ -123,6 +131,9 @@ private:
     // else through the legacy mixer.
     bool FCoreAudio = false;
     bool FDestroyed = false;
+    // Counts the profile events from the mouse, to tell whether a later one ran
+    // inside an earlier one's pump.
+    std::uint32_t FProfileEvents = 0;
 };
 
 // Handles every waiting message, then sleeps 50 ms.

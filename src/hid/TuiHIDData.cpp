@@ -101,6 +101,11 @@ void TuiHIDData::HidFindAndReadDevice(USAGE_AND_PAGE UsageAndPage, const std::u1
         IdentifierRule::R, HIDID, true,
         [&](const HidCaps& caps) { return UsageEqual(caps, UsageAndPage); },
         [&](IHidDevice&, const HidInterface& iface, const HidCaps&) {
+            // One reader per interface: a start that ran inside this one's caller
+            // (a nested resynchronisation) may have started it already, and two
+            // would hand over every report twice.
+            if (IsBeingRead(iface.Path, *generation))
+                return;
             // Created while the probe handle is still open; the reader opens its own.
             auto reader = std::make_unique<TuiHidDeviceReadThread>(
                 *this, iface.HardwareIds.empty() ? std::u16string() : iface.HardwareIds.front(),
@@ -231,6 +236,13 @@ void TuiHIDData::ReapFinishedReaders() {
         std::move(done, FReaders.end(), std::back_inserter(finished));
         FReaders.erase(done, FReaders.end());
     }
+}
+
+bool TuiHIDData::IsBeingRead(const std::u16string& path,
+                             const TReaderGeneration& generation) const {
+    std::lock_guard lock(FReadersLock);
+    return std::any_of(FReaders.begin(), FReaders.end(),
+                       [&](const auto& r) { return r->Reads(path, &generation); });
 }
 
 std::size_t TuiHIDData::ReaderCount() const {

@@ -55,7 +55,7 @@ public:
     TuiHIDData(const TuiHIDData&) = delete;
     TuiHIDData& operator=(const TuiHIDData&) = delete;
 
-    // Starts one reader per qualifying interface.
+    // Starts one reader per qualifying interface that no running reader reads.
     void HidFindAndReadDevice(USAGE_AND_PAGE UsageAndPage, const std::u16string& HIDID);
     // Output reports: Data.DATASIZE bytes after the report id, resp. from it on.
     bool HidFindAndWriteDevice(const THIDDataParam& ReportData);
@@ -97,6 +97,7 @@ private:
     void LoadIncludeHIDDeviceList();
     std::shared_ptr<TReaderGeneration> NewGeneration();
     void ReapFinishedReaders();
+    bool IsBeingRead(const std::u16string& path, const TReaderGeneration& generation) const;
     bool Selected(IdentifierRule rule, const std::u16string& id,
                   const std::vector<std::u16string>& hardwareIds) const;
     // Every present interface that the rule selects, opened, whose top-level

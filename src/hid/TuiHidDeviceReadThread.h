@@ -32,6 +32,10 @@ public:
     TuiHidDeviceReadThread& operator=(const TuiHidDeviceReadThread&) = delete;
 
     bool Finished() const { return FFinished.load(std::memory_order_acquire); }
+    // Still reading this interface for this generation of readers.
+    bool Reads(const std::u16string& path, const TReaderGeneration* generation) const {
+        return !Finished() && FGeneration.get() == generation && FDevicePath == path;
+    }
     // True on the reader's own thread, and on the main thread while it runs this
     // reader's delivery.
     bool IsCurrentThreadInside() const;

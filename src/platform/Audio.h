@@ -9,14 +9,19 @@
 
 namespace zq {
 
-// The default capture endpoint as chosen when it was opened. It is kept for the
-// whole run: a later change of the default device is not followed.
+// The default capture endpoint as chosen when it was opened. It is kept while it
+// works: a later change of the default device is not followed. Once its device
+// is unplugged or disabled, or the audio service restarts, every call on it fails
+// until its volume control is activated again.
 class ICaptureEndpoint {
 public:
     virtual ~ICaptureEndpoint() = default;
     // nullopt when the state cannot be read.
     virtual std::optional<bool> GetMute() = 0;
     virtual bool SetMute(bool muted) = 0;
+    // Activates the volume control again on the same device (and registers for
+    // its notifications anew); false when the device cannot give one now.
+    virtual bool Reactivate() = 0;
 };
 
 // One open legacy mixer device; closed when released.

@@ -71,6 +71,18 @@ public:
     std::function<void(std::size_t)> OnMenuItem; // index into the items given to SetMenu
 };
 
+// How a window of another program is shown: waiting until that program has
+// handled the show, or only queueing it, so a hung program cannot hold us up.
+enum class ShowMode { Wait, Queue };
+
+// A program started through the shell, as far as its starter follows it.
+class IStartedProgram {
+public:
+    virtual ~IStartedProgram() = default;
+    // False once it has ended (or when it cannot be followed).
+    virtual bool IsRunning() = 0;
+};
+
 class IDesktop {
 public:
     virtual ~IDesktop() = default;
@@ -91,11 +103,12 @@ public:
                                                 std::uint32_t timeoutMs) = 0;
     // Shows a window of another program with the show command and brings it to
     // the foreground.
-    virtual void BringForward(WindowHandle window, int showCommand) = 0;
-    // Starts a program, given by its full path, through the shell ("open").
-    virtual bool StartProgram(const std::filesystem::path& program,
-                              const std::u16string& parameters,
-                              const std::filesystem::path& workingFolder, int showCommand) = 0;
+    virtual void BringForward(WindowHandle window, int showCommand, ShowMode mode) = 0;
+    // Starts a program, given by its full path, through the shell ("open"); null
+    // when it could not be started.
+    virtual std::unique_ptr<IStartedProgram>
+    StartProgram(const std::filesystem::path& program, const std::u16string& parameters,
+                 const std::filesystem::path& workingFolder, int showCommand) = 0;
     // A message box with an OK button, owned by no window, captioned with the
     // application's title; returns when closed.
     virtual void ShowMessage(const std::u16string& text) = 0;

@@ -25,6 +25,15 @@ void CheckProfileIndex(std::int32_t index) {
         throw std::out_of_range("profile index " + std::to_string(index) + " is not 0 to 4");
 }
 
+// Copies a profile's stream into a record. A stream shorter than the record (a
+// truncated write) gives zeros for the rest, never the bytes of another profile.
+void ReadProfileRecord(TuiProfile& profile, TMouseProfileInfo& record) {
+    const std::int32_t size = RecordSize<TMouseProfileInfo>();
+    const std::int32_t read = std::clamp(profile.Read(&record, size), 0, size);
+    auto* bytes = reinterpret_cast<std::uint8_t*>(&record);
+    std::fill(bytes + read, bytes + size, std::uint8_t{0});
+}
+
 using FolderText = decltype(TPROFILELOCATION::FilePath);
 using NameText = decltype(TPROFILELOCATION::FileName);
 
@@ -97,13 +106,16 @@ void TDM::DataModuleCreate(IIniReader& ini) {
     SwitchToProfile(FAllProfileSettingInfo.CurrentGame);
 }
 
-void TDM::LoadSettingsBlob(TuiProfile& profile) {
+void TDM::LoadSettingsBlob(TuiProfile& profile, bool haveCopy) {
     bool unreadable = false;
     try {
         if (profile.LoadStreamFromRegistry())
             return;
     } catch (const EProfileStorageError&) {
-        // The value exists but cannot be read: it stays as it is, never overwritten.
+        // The value exists but cannot be read: it stays as it is, never overwritten,
+        // and a copy read before serves on.
+        if (haveCopy)
+            return;
         unreadable = true;
     }
     try {
@@ -191,7 +203,8 @@ bool TDM::SwitchToProfile(std::int32_t AProfileIndex) {
 }
 
 void TDM::LoadAllProfileInfoFromRegistry() {
-    LoadSettingsBlob(uiProfileAllSettingInfo);
+    LoadSettingsBlob(uiProfileAllSettingInfo, FAllSettingsHeld);
+    FAllSettingsHeld = true;
     uiProfileAllSettingInfo.Read(&FAllProfileSettingInfo, RecordSize<TALLGAMESINFO>());
 }
 
@@ -236,7 +249,7 @@ bool TDM::LoadProfileInfoFromRegistry(std::int32_t AProfileIndex) {
 }
 
 void TDM::LoadProfileGroupSettingInfoFromRegistry() {
-    LoadSettingsBlob(uiProfileSettingGroup);
+    LoadSettingsBlob(uiProfileSettingGroup, false);
     uiProfileSettingGroup.Read(&FProfileSettingGroup, RecordSize<TProfileSettingGroup>());
     FallBackToValidGroupAndProfile();
 }
@@ -244,12 +257,12 @@ void TDM::LoadProfileGroupSettingInfoFromRegistry() {
 bool TDM::ReadProfileInfo(TMouseProfileInfo& AProfileInfo, std::int32_t AProfileIndex) {
     if (!IsProfileIndexInRange(AProfileIndex))
         return false;
-    FProfileGroup[AProfileIndex]->Read(&AProfileInfo, RecordSize<TMouseProfileInfo>());
+    ReadProfileRecord(*FProfileGroup[AProfileIndex], AProfileInfo);
     return true;
 }
 
 bool TDM::ReadCurrentProfileInfo() {
-    CurrentProfile().Read(&FCurrentProfileInfo, RecordSize<TMouseProfileInfo>());
+    ReadProfileRecord(CurrentProfile(), FCurrentProfileInfo);
     return true;
 }
 

@@ -58,7 +58,7 @@ public:
     // it as CurrentGame, in memory only. False, changing nothing, for other indices.
     bool SwitchToProfile(std::int32_t AProfileIndex);
     // Reloads "allsettings.pfd" into FAllProfileSettingInfo; a missing value gets the
-    // defaults, stored.
+    // defaults, stored. A value that became unreadable keeps the copy in memory.
     void LoadAllProfileInfoFromRegistry();
     // Reloads the current profile's stream from the registry and copies the stream
     // into FCurrentProfileInfo whether or not that worked; whether it worked.
@@ -146,8 +146,9 @@ private:
     void BindDefaultHandlers();
     // Root, value name and key of a component as the manager uses them.
     void Bind(TuiProfile& profile, const std::u16string& name);
-    // Loads a settings blob; stores its defaults when it is missing.
-    void LoadSettingsBlob(TuiProfile& profile);
+    // Loads a settings blob; stores its defaults when it is missing. A value that
+    // cannot be read gives the defaults unless the stream holds a copy already.
+    void LoadSettingsBlob(TuiProfile& profile, bool haveCopy);
     void LoadGameProfileAtStart(int index);
     void FallBackToValidGroupAndProfile();
     TuiProfile& CurrentProfile() { return *FProfileGroup[FProfileIndex]; }
@@ -167,6 +168,9 @@ private:
 
     ISystem& FSystem;
     DateTimeSource FNow;
+    // The settings for all profiles have been loaded (or defaulted) once: their
+    // stream holds the last good copy.
+    bool FAllSettingsHeld = false;
 };
 
 // The program's profile manager; std::logic_error when none is registered.

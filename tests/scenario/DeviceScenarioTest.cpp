@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 
 namespace zq::test {
 namespace {
@@ -164,6 +165,38 @@ TEST_F(DeviceScenario, KeyTwentyTwoIsTakenAsAProfileEventAndTheMousesAnswerWins)
     EXPECT_EQ(DriverRequests().size(), 1u);
 }
 
+TEST_F(DeviceScenario, TheEndsOfTheDispatchersRanges) {
+    World().Desktop.Peer().SetPresent(true);
+    auto stored = MonitorWorld::DefaultProfile(0);
+    stored->ConfigInfo.ButtonFuncInfo[13].FunctionCode = MicrophoneMuteFunctionCode;
+    FWorld.StoreProfile(0, *stored);
+    StartAndSettle();
+    FMouse.SendButtonReport(1u << 10); // game 1's media mute key (code 29), not the microphone
+    FMouse.SendButtonReport(1u << 13); // the last button with a function entry
+    Settle();
+    EXPECT_EQ(Channel("mic"), (std::vector<std::string>{"muted"}));
+    FMouse.SetActiveProfile(4);
+    FMouse.SendStatusReport(1, 4); // the last profile
+    Settle();
+    EXPECT_EQ(Channel("hid-set"),
+              (std::vector<std::string>{Mode0, QueryProfile, QueryCpi(4), Mode1}));
+    EXPECT_EQ(Channel("peer-send"), (std::vector<std::string>{"7040 4 0"}));
+    EXPECT_EQ(FWorld.DM->FProfileIndex, 4);
+}
+
+TEST_F(DeviceScenario, TwoQuickProfileSwitchesTellTheProfileTheMouseIsOn) {
+    World().Desktop.Peer().SetPresent(true);
+    StartAndSettle();
+    FMouse.SetActiveProfile(2);
+    // Switched to 1 and on to 2 at once: the second event runs inside the first
+    // one's pump.
+    FMouse.SendStatusReport(1, 1);
+    FMouse.SendStatusReport(1, 2);
+    Settle();
+    EXPECT_EQ(Channel("peer-send"), (std::vector<std::string>{"7040 2 0"}));
+    EXPECT_EQ(FWorld.DM->FProfileIndex, 2);
+}
+
 TEST_F(DeviceScenario, CpiBurstIsToldAtOnceAndSentOnce100msAfterTheLast) {
     World().Desktop.Peer().SetPresent(true);
     StartAndSettle();
@@ -254,6 +287,41 @@ TEST_F(DeviceScenario, ApplyProfileRequestTakesTheStoredGameAndTheGivenLevel) {
     EXPECT_TRUE(World().Desktop.Peer().Received().empty());
 }
 
+TEST_F(DeviceScenario, AShortStoredProfileTakesNothingFromThePreviousOne) {
+    StoreMuteOnButtonZero(0);
+    // Profile 1 cut short by an interrupted write: its header and function list only.
+    auto truncated = BytesOf(*MonitorWorld::DefaultProfile(1));
+    truncated.resize(offsetof(TMouseProfileInfo, ConfigInfo));
+    World().Registry.SetValue(RegistryRoot::CurrentUser, DefaultProfileKey, u"Profile2.pfd",
+                              RegistryValue{REG_BINARY_, truncated});
+    StartAndSettle();
+    FMouse.SetActiveProfile(1);
+    FMouse.SendStatusReport(1, 1);
+    Settle();
+    FMouse.SendButtonReport(1);
+    Settle();
+    EXPECT_TRUE(Channel("mic").empty()); // profile 0's mute binding is not carried over
+    ASSERT_EQ(DriverRequests().size(), 1u);
+    // No CPI level of profile 0 either: the five levels are off, at no rate.
+    std::string offLevels;
+    for (int i = 0; i < 5; ++i)
+        offLevels += "00fa000000fa000000";
+    EXPECT_EQ(DriverRequests()[0].substr(9 + 36, offLevels.size()), offLevels);
+}
+
+TEST_F(DeviceScenario, ApplyProfileAfterTheSettingsBecameUnreadableKeepsTheStoredGame) {
+    StoreMuteOnButtonZero(3);
+    FWorld.StoreAllSettings(3, 1);
+    StartAndSettle(); // the mouse is on profile 0
+    // The settings are written over as text: they cannot be read any more.
+    World().Registry.SetValue(RegistryRoot::CurrentUser, DefaultProfileKey, u"allsettings.pfd",
+                              RegistryValue{REG_SZ_, {'x', 0, 0, 0}});
+    World().Desktop.Peer().SendToMonitor(MSG_APPLY_PROFILE, 0, 1);
+    FMouse.SendButtonReport(1); // profile 3's mute button, not the factory game's
+    Settle();
+    EXPECT_EQ(Channel("mic"), (std::vector<std::string>{"muted"}));
+}
+
 TEST_F(DeviceScenario, ShutdownStopsReadingAndSendsTheRecordNotToBeApplied) {
     StartAndSettle();
     FWorld.Stop();
@@ -263,6 +331,49 @@ TEST_F(DeviceScenario, ShutdownStopsReadingAndSendsTheRecordNotToBeApplied) {
     FMouse.SendButtonReport(1);
     Settle();
     EXPECT_TRUE(Channel("debug").empty());
+}
+
+TEST_F(DeviceScenario, TheSessionEndingInsideTheProfileReadBackStopsIt) {
+    World().Desktop.Peer().SetPresent(true);
+    StartAndSettle();
+    auto* window = World().Desktop.FindOwnWindow(u"TZQMONMAIN");
+    World().Loop.DeliverInsideNextPump([window] { window->EndSession(); });
+    FMouse.SetActiveProfile(1);
+    FMouse.SendStatusReport(1, 1);
+    Settle();
+    EXPECT_EQ(Channel("hid-set"), (std::vector<std::string>{Mode0}));
+    // The shutdown record is the last one: no record to apply follows it.
+    ASSERT_EQ(DriverRequests().size(), 1u);
+    EXPECT_EQ(DriverRequests()[0].substr(9, 36), RecordHead(0, 0));
+    EXPECT_TRUE(Channel("peer-send").empty());
+    EXPECT_TRUE(World().Loop.IsTerminated());
+}
+
+TEST_F(DeviceScenario, TheSessionEndingInsideTheReadingRestartStopsTheResynchronisation) {
+    StartAndSettle();
+    auto* window = World().Desktop.FindOwnWindow(u"TZQMONMAIN");
+    World().Loop.DeliverInsideNextPump([window] { window->EndSession(); });
+    World().DeviceNotifications.BroadcastInterfaceEvent(0x8000, World().Hid.InterfaceClass());
+    World().Loop.AdvanceBy(1600);
+    EXPECT_TRUE(Channel("hid-set").empty());
+    ASSERT_EQ(DriverRequests().size(), 1u);
+    EXPECT_EQ(DriverRequests()[0].substr(9, 36), RecordHead(0, 0));
+    EXPECT_EQ(FMouse.OpenHandles(), 0u); // no reader started after the shutdown
+}
+
+TEST_F(DeviceScenario, AResynchronisationInsideAnotherLeavesOneReaderPerInterface) {
+    StoreMuteOnButtonZero(0);
+    StartAndSettle();
+    // An arrival settles while a resynchronisation waits in its pump (as when the
+    // tray menu's modal loop runs the timer): a second one runs in there.
+    World().Loop.DeliverInsideNextPump([this] { FWorld.Monitor->TimerDeviceArrialTimer(); });
+    World().DeviceNotifications.BroadcastInterfaceEvent(0x8000, World().Hid.InterfaceClass());
+    World().Loop.AdvanceBy(1600);
+    World().Log.Clear();
+    FMouse.SendButtonReport(1);
+    Settle();
+    EXPECT_EQ(Channel("mic"), (std::vector<std::string>{"muted"}));
+    EXPECT_EQ(Channel("debug").size(), 1u);
 }
 
 TEST(ShutdownScenario, WithoutAnyRecordBuiltTheZeroRecordIsSent) {

@@ -53,6 +53,28 @@ TEST_F(MicrophoneScenario, TheFirstChosenEndpointStaysWhenTheDefaultChanges) {
     EXPECT_FALSE(FWorld.Microphone.Muted(headset));
 }
 
+TEST_F(MicrophoneScenario, AMicrophoneUnpluggedAndPluggedBackIsToggledAgain) {
+    auto monitor = Start();
+    monitor->MicrophoneMute();
+    FWorld.Microphone.SetPresent(false); // the headset is unplugged
+    monitor->MicrophoneMute();           // nothing there to toggle
+    FWorld.Microphone.SetPresent(true);  // and plugged back
+    monitor->MicrophoneMute();
+    EXPECT_EQ(Mic(), (std::vector<std::string>{"muted", "unmuted"}));
+    EXPECT_EQ(FWorld.Microphone.EndpointOpenCount(), 2); // opened anew after the removal
+}
+
+TEST_F(MicrophoneScenario, AfterTheAudioServiceRestartsTheSameMicrophoneIsToggled) {
+    auto monitor = Start();
+    const int headset = FWorld.Microphone.AddDevice();
+    FWorld.Microphone.SetDefaultDevice(headset);
+    FWorld.Microphone.RestartAudioService();
+    monitor->MicrophoneMute();
+    EXPECT_TRUE(FWorld.Microphone.Muted(0));
+    EXPECT_FALSE(FWorld.Microphone.Muted(headset));
+    EXPECT_EQ(FWorld.Microphone.EndpointOpenCount(), 1);
+}
+
 TEST_F(MicrophoneScenario, AnUnreadableStateChangesNothing) {
     auto monitor = Start();
     FWorld.Microphone.SetGetMuteFails(true);

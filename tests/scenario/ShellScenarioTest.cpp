@@ -70,6 +70,34 @@ TEST_F(ShellScenario, ConfigStartsTheProgramByFullPathOrBringsItForward) {
     EXPECT_EQ(FWorld.Desktop.Peer().ShowCommandsReceived(), 1);
 }
 
+TEST_F(ShellScenario, AHungConfigurationProgramIsBroughtForwardWithoutWaitingForIt) {
+    Start();
+    FWorld.Desktop.Peer().SetPresent(true);
+    FWorld.Desktop.Peer().SetHung(true);
+    FWorld.Desktop.Tray()->Click(); // the simulated world raises an error on a wait
+    EXPECT_EQ(Channel("shell"), (std::vector<std::string>{"bring-forward TZQCFGMAIN 5"}));
+    EXPECT_TRUE(FWorld.Loop.UnhandledErrors().empty());
+}
+
+TEST_F(ShellScenario, ClicksWhileTheStartedCopyHasNoWindowYetStartNoOther) {
+    FMonitor.Folder.Write("program/ZQCFG.EXE", "program");
+    Start();
+    const std::string start = "start " + ConfigProgramPath() + " 5";
+    FWorld.Desktop.Tray()->Click();
+    FWorld.Desktop.Tray()->Click(); // a double click, or an impatient user
+    ASSERT_TRUE(FWorld.Desktop.Tray()->ChooseMenuItem(u"Config"));
+    EXPECT_EQ(Channel("shell"), (std::vector<std::string>{start}));
+    // Its window is there: brought forward.
+    FWorld.Desktop.Peer().SetPresent(true);
+    FWorld.Desktop.Tray()->Click();
+    // The user closed it: the next click starts it again.
+    FWorld.Desktop.Peer().SetPresent(false);
+    FWorld.Desktop.EndStartedPrograms();
+    FWorld.Desktop.Tray()->Click();
+    EXPECT_EQ(Channel("shell"),
+              (std::vector<std::string>{start, "bring-forward TZQCFGMAIN 5", start}));
+}
+
 TEST_F(ShellScenario, ExitTellsTheConfigurationProgramThenEndsTheLoop) {
     FWorld.Desktop.Peer().SetPresent(true);
     Start();

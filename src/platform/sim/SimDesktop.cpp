@@ -2,6 +2,7 @@
 
 #include "platform/Text.h"
 
+#include <stdexcept>
 #include <system_error>
 
 namespace zq::sim {
@@ -168,26 +169,52 @@ std::optional<LResult> SimDesktop::SendToWindow(WindowHandle window, std::uint32
     return std::nullopt;
 }
 
-void SimDesktop::BringForward(WindowHandle window, int showCommand) {
-    if (window == FPeer.FHandle && FPeer.FPresent) {
-        ++FPeer.FShown;
-        FLog.Add("shell",
-                 Words({"bring-forward", ToUtf8(FPeer.FClassName), std::to_string(showCommand)}));
+void SimDesktop::BringForward(WindowHandle window, int showCommand, ShowMode mode) {
+    if (window != FPeer.FHandle || !FPeer.FPresent)
+        return;
+    const std::string line =
+        Words({"bring-forward", ToUtf8(FPeer.FClassName), std::to_string(showCommand)});
+    if (mode == ShowMode::Wait && FPeer.FHung) {
+        FLog.Add("shell", Words({line, "hung"}));
+        throw std::logic_error("the main thread waits for ever on a hung program's window");
     }
+    ++FPeer.FShown;
+    FLog.Add("shell", line);
 }
 
-bool SimDesktop::StartProgram(const std::filesystem::path& program,
-                              const std::u16string& parameters, const std::filesystem::path&,
-                              int showCommand) {
+namespace {
+class SimStartedProgram : public IStartedProgram {
+public:
+    explicit SimStartedProgram(std::shared_ptr<bool> running) : FRunning(std::move(running)) {}
+    bool IsRunning() override { return *FRunning; }
+
+private:
+    std::shared_ptr<bool> FRunning;
+};
+} // namespace
+
+void SimDesktop::EndStartedPrograms() {
+    for (auto& running : FStarted)
+        *running = false;
+    FStarted.clear();
+}
+
+std::unique_ptr<IStartedProgram> SimDesktop::StartProgram(const std::filesystem::path& program,
+                                                          const std::u16string& parameters,
+                                                          const std::filesystem::path&,
+                                                          int showCommand) {
     std::string line = Words({"start", ToUtf8(program.generic_u16string())});
     if (!parameters.empty())
         line = Words({line, ToUtf8(parameters)});
     line = Words({line, std::to_string(showCommand)});
     FLog.Add("shell", line);
-    if (OnStartProgram)
-        return OnStartProgram(program);
     std::error_code ec;
-    return std::filesystem::is_regular_file(program, ec);
+    const bool started =
+        OnStartProgram ? OnStartProgram(program) : std::filesystem::is_regular_file(program, ec);
+    if (!started)
+        return nullptr;
+    FStarted.push_back(std::make_shared<bool>(true));
+    return std::make_unique<SimStartedProgram>(FStarted.back());
 }
 
 bool SimDesktop::OpenAddress(const std::u16string& address, WindowHandle, int showCommand) {

@@ -98,9 +98,13 @@ public:
                       LParam lParam) override;
     std::optional<LResult> SendToWindow(WindowHandle window, std::uint32_t msg, WParam wParam,
                                         LParam lParam, std::uint32_t timeoutMs) override;
-    void BringForward(WindowHandle window, int showCommand) override;
-    bool StartProgram(const std::filesystem::path& program, const std::u16string& parameters,
-                      const std::filesystem::path& workingFolder, int showCommand) override;
+    // Showing a hung program's window and waiting for it would never return: the
+    // simulated world raises an error instead.
+    void BringForward(WindowHandle window, int showCommand, ShowMode mode) override;
+    std::unique_ptr<IStartedProgram> StartProgram(const std::filesystem::path& program,
+                                                  const std::u16string& parameters,
+                                                  const std::filesystem::path& workingFolder,
+                                                  int showCommand) override;
     bool OpenAddress(const std::u16string& address, WindowHandle owner, int showCommand) override;
     void ShowMessage(const std::u16string& text) override;
     void SetApplicationTitle(const std::u16string& title) override { FApplicationTitle = title; }
@@ -114,6 +118,8 @@ public:
     SimTrayIcon* Tray() const { return FTray; }
     // Decides whether starting a program succeeds; by default when the file exists.
     std::function<bool(const std::filesystem::path&)> OnStartProgram;
+    // A program started runs until this ends it (every one started so far).
+    void EndStartedPrograms();
 
 private:
     friend class SimWindow;
@@ -130,6 +136,8 @@ private:
     std::map<WindowHandle, OwnWindow> FWindows;
     SimTrayIcon* FTray = nullptr;
     RecordingPeer FPeer;
+    // Whether each started program still runs, shared with its handle.
+    std::vector<std::shared_ptr<bool>> FStarted;
 };
 
 } // namespace zq::sim

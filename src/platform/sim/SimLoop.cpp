@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <stdexcept>
+#include <utility>
 
 namespace zq::sim {
 
@@ -46,8 +47,15 @@ bool SimLoop::IsTerminated() const {
 }
 
 void SimLoop::ProcessMessages() {
+    if (FHandlerDepth > 0 && !FInsideNextPump.empty())
+        for (const auto& fn : std::exchange(FInsideNextPump, {}))
+            Guarded(fn);
     while (RunOneTask() || FireOneDueTimer() || WaitForActivity()) {
     }
+}
+
+void SimLoop::DeliverInsideNextPump(std::function<void()> fn) {
+    FInsideNextPump.push_back(std::move(fn));
 }
 
 void SimLoop::Sleep(std::uint32_t ms) {
@@ -198,6 +206,11 @@ bool SimLoop::WaitForActivity() {
 }
 
 void SimLoop::Guarded(const std::function<void()>& fn) {
+    struct Depth {
+        int& Value;
+        explicit Depth(int& value) : Value(++value) {}
+        ~Depth() { --Value; }
+    } depth(FHandlerDepth);
     try {
         fn();
     } catch (const std::exception& e) {

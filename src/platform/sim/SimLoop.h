@@ -58,6 +58,11 @@ public:
     std::optional<std::uint64_t> NextTimerDue() const;
     bool HasQueuedWork() const;
 
+    // Runs fn inside the next pump that a handler makes, before anything queued:
+    // a message that is sent to the program while one of its handlers waits in
+    // a pump (the end of the session, another program's request) arrives there.
+    void DeliverInsideNextPump(std::function<void()> fn);
+
     // Work of another thread that will reach the loop (a Post or a Synchronize).
     void BeginActivity();
     void EndActivity();
@@ -94,6 +99,11 @@ private:
     std::map<TimerId, TimerState> FTimers;
     TimerId FNextTimerId = 1;
     std::uint64_t FSeq = 0;
+
+    // Main thread only: how deep in handlers the loop is, and what waits for a
+    // pump made inside one.
+    int FHandlerDepth = 0;
+    std::vector<std::function<void()>> FInsideNextPump;
 };
 
 } // namespace zq::sim

@@ -11,22 +11,34 @@ constexpr std::uint32_t MuteControlId = 7;
 
 class SimMicrophone::Endpoint : public ICaptureEndpoint {
 public:
-    Endpoint(SimMicrophone& owner, int device) : FOwner(owner), FDevice(device) {}
+    Endpoint(SimMicrophone& owner, int device)
+        : FOwner(owner), FDevice(device),
+          FGeneration(owner.FDevices[static_cast<std::size_t>(device)].Generation) {}
     std::optional<bool> GetMute() override {
-        if (FOwner.FGetFails)
+        if (FOwner.FGetFails || !Valid())
             return std::nullopt;
-        return FOwner.FDevices[FDevice].Muted;
+        return State().Muted;
     }
     bool SetMute(bool muted) override {
-        if (FOwner.FSetFails)
+        if (FOwner.FSetFails || !Valid())
             return false;
         FOwner.Change(FDevice, muted);
         return true;
     }
+    bool Reactivate() override {
+        if (!State().Present)
+            return false;
+        FGeneration = State().Generation;
+        return true;
+    }
 
 private:
+    Device& State() { return FOwner.FDevices[static_cast<std::size_t>(FDevice)]; }
+    bool Valid() { return State().Present && State().Generation == FGeneration; }
+
     SimMicrophone& FOwner;
     int FDevice;
+    int FGeneration;
 };
 
 class SimMicrophone::Mixer : public IMixerDevice {
@@ -63,7 +75,7 @@ SimMicrophone::SimMicrophone(SimLog& log) : FLog(log), FDevices(1) {}
 
 std::unique_ptr<ICaptureEndpoint> SimMicrophone::OpenDefaultCaptureEndpoint() {
     ++FOpens;
-    if (!FPresent)
+    if (!FDevices[static_cast<std::size_t>(FDefault)].Present)
         return nullptr;
     return std::make_unique<Endpoint>(*this, FDefault);
 }
@@ -79,7 +91,21 @@ std::unique_ptr<IMixerDevice> SimMicrophone::OpenMixer(std::uint32_t device) {
 }
 
 void SimMicrophone::SetPresent(bool present) {
-    FPresent = present;
+    for (int i = 0; i < static_cast<int>(FDevices.size()); ++i)
+        SetDevicePresent(i, present);
+}
+
+void SimMicrophone::SetDevicePresent(int device, bool present) {
+    Device& d = FDevices.at(static_cast<std::size_t>(device));
+    // A removal invalidates what was activated on the device, for good.
+    if (d.Present && !present)
+        ++d.Generation;
+    d.Present = present;
+}
+
+void SimMicrophone::RestartAudioService() {
+    for (Device& d : FDevices)
+        ++d.Generation;
 }
 
 int SimMicrophone::AddDevice() {

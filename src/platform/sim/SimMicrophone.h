@@ -2,6 +2,9 @@
 // Recording devices of the simulated world: capture endpoints (one of them the
 // default) with their mute state, and a legacy mixer with a microphone line.
 // Every change the program makes goes to the log as "mic muted" / "mic unmuted".
+// As on Windows, an opened endpoint fails every call once its device has gone
+// away or the audio service has restarted, until it is activated again; and it
+// can be activated again only while its device is there.
 
 #include "platform/Audio.h"
 #include "platform/sim/SimLog.h"
@@ -21,8 +24,11 @@ public:
     std::unique_ptr<IMixerDevice> OpenMixer(std::uint32_t device) override;
 
     // The capture devices: "mic" exists and is the default at start.
-    void SetPresent(bool present); // no capture device at all when false
-    int AddDevice();               // another device; returns its index
+    void SetPresent(bool present); // every capture device unplugged, or plugged back
+    void SetDevicePresent(int device, bool present);
+    // Every opened endpoint is invalidated; the devices stay.
+    void RestartAudioService();
+    int AddDevice(); // another device; returns its index
     void SetDefaultDevice(int index);
     bool Muted(int device = 0) const;
     void SetMuted(bool muted, int device = 0); // a change made elsewhere, not logged
@@ -41,12 +47,14 @@ private:
     class Mixer;
     struct Device {
         bool Muted = false;
+        bool Present = true;
+        // Counts the invalidations: an endpoint works while it matches.
+        int Generation = 0;
     };
     void Change(int device, bool muted);
 
     SimLog& FLog;
     std::vector<Device> FDevices;
-    bool FPresent = true;
     int FDefault = 0;
     bool FGetFails = false;
     bool FSetFails = false;

@@ -1,11 +1,11 @@
 #include "platform/win32/Win32Audio.h"
 
+#include "platform/win32/EndpointVolumeCallback.h"
+
 #include <endpointvolume.h>
 #include <mmdeviceapi.h>
 #include <mmsystem.h>
 #include <objbase.h>
-
-#include <atomic>
 
 namespace zq::win32 {
 
@@ -18,65 +18,62 @@ constexpr GUID IidIMMDeviceEnumerator = {
     0xA95664D2, 0x9614, 0x4F35, {0xA7, 0x46, 0xDE, 0x8D, 0xB6, 0x36, 0x17, 0xE6}};
 constexpr GUID IidIAudioEndpointVolume = {
     0x5CDF2C82, 0x841E, 0x4546, {0x97, 0x22, 0x0C, 0xF7, 0x40, 0x78, 0x22, 0x9A}};
-constexpr GUID IidIAudioEndpointVolumeCallback = {
-    0x657804FA, 0xD6AD, 0x4496, {0x8A, 0x60, 0x35, 0x27, 0x52, 0xAF, 0x4F, 0x89}};
 
-// Told of volume and mute changes of the endpoint; the program needs nothing of
-// them, but registering keeps the endpoint reporting to us as the system expects.
-// It lives inside the endpoint object that registers it, which unregisters it
-// before going away, so its reference count only has to be kept, not acted on.
-class TMyEndpointVolumeCallback : public IAudioEndpointVolumeCallback {
-public:
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --FRefs; }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (!object)
-            return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IidIAudioEndpointVolumeCallback)) {
-            *object = static_cast<IAudioEndpointVolumeCallback*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    HRESULT STDMETHODCALLTYPE OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA) override { return S_OK; }
-
-private:
-    std::atomic<ULONG> FRefs{0};
-};
-
+// Mute and volume of the capture endpoint chosen when it was opened. When its
+// device goes away (unplugged, disabled, the audio service restarted) every call
+// on the volume control fails; Reactivate asks the same device for a new one.
 class Win32CaptureEndpoint : public ICaptureEndpoint {
 public:
     Win32CaptureEndpoint(ComPtr<IMMDeviceEnumerator> enumerator, ComPtr<IMMDevice> device,
                          ComPtr<IAudioEndpointVolume> endpoint)
         : FMMDevEnum(std::move(enumerator)), FMMDev(std::move(device)),
-          FEndpoint(std::move(endpoint)) {
-        FRegistered = SUCCEEDED(FEndpoint->RegisterControlChangeNotify(&FCallback));
+          FCallback(TMyEndpointVolumeCallback::Create()) {
+        Register(std::move(endpoint));
     }
-    ~Win32CaptureEndpoint() override {
-        // The endpoint must not keep calling an object that is going away.
-        if (FRegistered)
-            FEndpoint->UnregisterControlChangeNotify(&FCallback);
-    }
+    ~Win32CaptureEndpoint() override { Unregister(); }
     Win32CaptureEndpoint(const Win32CaptureEndpoint&) = delete;
     Win32CaptureEndpoint& operator=(const Win32CaptureEndpoint&) = delete;
 
     std::optional<bool> GetMute() override {
         BOOL muted = FALSE;
-        if (FAILED(FEndpoint->GetMute(&muted)))
+        if (!FEndpoint || FAILED(FEndpoint->GetMute(&muted)))
             return std::nullopt;
         return muted != FALSE;
     }
     bool SetMute(bool muted) override {
-        return SUCCEEDED(FEndpoint->SetMute(muted ? TRUE : FALSE, nullptr));
+        return FEndpoint && SUCCEEDED(FEndpoint->SetMute(muted ? TRUE : FALSE, nullptr));
+    }
+    bool Reactivate() override {
+        ComPtr<IAudioEndpointVolume> endpoint;
+        if (FAILED(FMMDev->Activate(IidIAudioEndpointVolume, CLSCTX_ALL, nullptr,
+                                    endpoint.PutVoid())) ||
+            !endpoint)
+            return false;
+        Unregister();
+        Register(std::move(endpoint));
+        return true;
     }
 
 private:
+    void Register(ComPtr<IAudioEndpointVolume> endpoint) {
+        FEndpoint = std::move(endpoint);
+        // The endpoint keeps its own reference to the callback while registered.
+        FRegistered =
+            FCallback && SUCCEEDED(FEndpoint->RegisterControlChangeNotify(FCallback.Get()));
+    }
+    void Unregister() {
+        // A notification under way keeps the callback alive through its reference;
+        // ours goes with this object.
+        if (FRegistered)
+            FEndpoint->UnregisterControlChangeNotify(FCallback.Get());
+        FRegistered = false;
+        FEndpoint.Reset();
+    }
+
     ComPtr<IMMDeviceEnumerator> FMMDevEnum;
     ComPtr<IMMDevice> FMMDev;
+    ComPtr<IAudioEndpointVolumeCallback> FCallback;
     ComPtr<IAudioEndpointVolume> FEndpoint;
-    TMyEndpointVolumeCallback FCallback;
     bool FRegistered = false;
 };
 

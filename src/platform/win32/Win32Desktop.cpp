@@ -47,38 +47,64 @@ std::optional<LResult> Win32Desktop::SendToWindow(WindowHandle window, std::uint
     return static_cast<LResult>(result);
 }
 
-void Win32Desktop::BringForward(WindowHandle window, int showCommand) {
+void Win32Desktop::BringForward(WindowHandle window, int showCommand, ShowMode mode) {
     if (window == 0)
         return;
-    ::ShowWindow(ToHwnd(window), showCommand);
+    // ShowWindow on another program's window waits for that program to handle it;
+    // the asynchronous form only queues the show.
+    if (mode == ShowMode::Queue)
+        ::ShowWindowAsync(ToHwnd(window), showCommand);
+    else
+        ::ShowWindow(ToHwnd(window), showCommand);
     ::SetForegroundWindow(ToHwnd(window));
 }
 
 namespace {
 
+// A program the shell started, followed through its process handle.
+class Win32StartedProgram : public IStartedProgram {
+public:
+    explicit Win32StartedProgram(HANDLE process) : FProcess(process) {}
+    bool IsRunning() override {
+        return FProcess && ::WaitForSingleObject(FProcess.Get(), 0) == WAIT_TIMEOUT;
+    }
+
+private:
+    UniqueHandle FProcess;
+};
+
 // Opens through the shell without any message of its own on failure: a missing
 // program is not reported to the user, and no dialog may block the main thread.
+// With process set, the started program's handle comes back there (null when the
+// shell handed the file to a program already running).
 bool ShellOpen(HWND owner, const std::wstring& file, const std::wstring& parameters,
-               const std::wstring& folder, int showCommand) {
+               const std::wstring& folder, int showCommand, HANDLE* process = nullptr) {
     SHELLEXECUTEINFOW info{};
     info.cbSize = sizeof(info);
-    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.fMask = SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC | (process ? SEE_MASK_NOCLOSEPROCESS : 0);
     info.hwnd = owner;
     info.lpVerb = L"open";
     info.lpFile = file.c_str();
     info.lpParameters = parameters.empty() ? nullptr : parameters.c_str();
     info.lpDirectory = folder.empty() ? nullptr : folder.c_str();
     info.nShow = showCommand;
-    return ::ShellExecuteExW(&info) != FALSE;
+    if (!::ShellExecuteExW(&info))
+        return false;
+    if (process)
+        *process = info.hProcess;
+    return true;
 }
 
 } // namespace
 
-bool Win32Desktop::StartProgram(const std::filesystem::path& program,
-                                const std::u16string& parameters,
-                                const std::filesystem::path& workingFolder, int showCommand) {
-    return ShellOpen(nullptr, program.wstring(), Wide(parameters), workingFolder.wstring(),
-                     showCommand);
+std::unique_ptr<IStartedProgram>
+Win32Desktop::StartProgram(const std::filesystem::path& program, const std::u16string& parameters,
+                           const std::filesystem::path& workingFolder, int showCommand) {
+    HANDLE process = nullptr;
+    if (!ShellOpen(nullptr, program.wstring(), Wide(parameters), workingFolder.wstring(),
+                   showCommand, &process))
+        return nullptr;
+    return std::make_unique<Win32StartedProgram>(process);
 }
 
 bool Win32Desktop::OpenAddress(const std::u16string& address, WindowHandle owner, int showCommand) {

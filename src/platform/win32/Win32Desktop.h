@@ -15,9 +15,11 @@ public:
                       LParam lParam) override;
     std::optional<LResult> SendToWindow(WindowHandle window, std::uint32_t msg, WParam wParam,
                                         LParam lParam, std::uint32_t timeoutMs) override;
-    void BringForward(WindowHandle window, int showCommand) override;
-    bool StartProgram(const std::filesystem::path& program, const std::u16string& parameters,
-                      const std::filesystem::path& workingFolder, int showCommand) override;
+    void BringForward(WindowHandle window, int showCommand, ShowMode mode) override;
+    std::unique_ptr<IStartedProgram> StartProgram(const std::filesystem::path& program,
+                                                  const std::u16string& parameters,
+                                                  const std::filesystem::path& workingFolder,
+                                                  int showCommand) override;
     bool OpenAddress(const std::u16string& address, WindowHandle owner, int showCommand) override;
     void ShowMessage(const std::u16string& text) override;
     void SetApplicationTitle(const std::u16string& title) override { FApplicationTitle = title; }

@@ -2,6 +2,7 @@
 #include "platform/win32/ContainErrors.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zq::win32 {
 
@@ -25,17 +26,11 @@ Win32TrayIcon::Win32TrayIcon() {
     FIcon = ::LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
     if (!FIcon)
         FIcon = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
-    Add();
+    Place();
 }
 
 Win32TrayIcon::~Win32TrayIcon() {
-    if (FAdded) {
-        NOTIFYICONDATAW data{};
-        data.cbSize = sizeof(data);
-        data.hWnd = FWindow.Get();
-        data.uID = IconId;
-        ::Shell_NotifyIconW(NIM_DELETE, &data);
-    }
+    FPlacement.Remove();
     ::KillTimer(FWindow.Get(), RetryTimer);
     ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, 0);
 }
@@ -48,13 +43,13 @@ bool Win32TrayIcon::SetIconFromFile(const std::filesystem::path& file) {
         return false;
     FFileIcon = std::move(icon);
     FIcon = FFileIcon.Get();
-    Update();
+    FPlacement.Update();
     return true;
 }
 
 void Win32TrayIcon::SetHint(const std::u16string& hint) {
     FHint = hint;
-    Update();
+    FPlacement.Update();
 }
 
 void Win32TrayIcon::SetMenuCaption(std::size_t index, const std::u16string& caption) {
@@ -62,37 +57,41 @@ void Win32TrayIcon::SetMenuCaption(std::size_t index, const std::u16string& capt
         FMenu[index].Caption = caption;
 }
 
-void Win32TrayIcon::Add() {
+NOTIFYICONDATAW Win32TrayIcon::Data(UINT flags) const {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof(data);
     data.hWnd = FWindow.Get();
     data.uID = IconId;
-    data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    data.uFlags = flags;
     data.uCallbackMessage = TrayCallbackMessage;
     data.hIcon = FIcon;
     const std::wstring tip = Wide(FHint.substr(0, std::size(data.szTip) - 1));
     std::copy(tip.begin(), tip.end(), data.szTip);
-    FAdded = ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+    return data;
+}
+
+bool Win32TrayIcon::Add() {
+    NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    return ::Shell_NotifyIconW(NIM_ADD, &data) != FALSE;
+}
+
+bool Win32TrayIcon::Modify() {
+    NOTIFYICONDATAW data = Data(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    return ::Shell_NotifyIconW(NIM_MODIFY, &data) != FALSE;
+}
+
+bool Win32TrayIcon::Delete() {
+    NOTIFYICONDATAW data = Data(0);
+    return ::Shell_NotifyIconW(NIM_DELETE, &data) != FALSE;
+}
+
+void Win32TrayIcon::Place() {
     // A shell that is not running yet is no error: try again a little later (and
     // at "TaskbarCreated").
-    if (FAdded)
+    if (FPlacement.Place())
         ::KillTimer(FWindow.Get(), RetryTimer);
     else
         ::SetTimer(FWindow.Get(), RetryTimer, RetryIntervalMs, nullptr);
-}
-
-void Win32TrayIcon::Update() {
-    if (!FAdded)
-        return;
-    NOTIFYICONDATAW data{};
-    data.cbSize = sizeof(data);
-    data.hWnd = FWindow.Get();
-    data.uID = IconId;
-    data.uFlags = NIF_ICON | NIF_TIP;
-    data.hIcon = FIcon;
-    const std::wstring tip = Wide(FHint.substr(0, std::size(data.szTip) - 1));
-    std::copy(tip.begin(), tip.end(), data.szTip);
-    ::Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void Win32TrayIcon::ShowMenu() {
@@ -120,7 +119,13 @@ void Win32TrayIcon::Choose(std::size_t id) {
 LRESULT Win32TrayIcon::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == TrayCallbackMessage) {
         switch (LOWORD(lParam)) {
+        case WM_LBUTTONDBLCLK:
+            FInDoubleClick = true;
+            break;
         case WM_LBUTTONUP:
+            // A double click ends with a second button-up: the same gesture, one click.
+            if (std::exchange(FInDoubleClick, false))
+                break;
             if (OnClick)
                 OnClick();
             break;
@@ -137,11 +142,11 @@ LRESULT Win32TrayIcon::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     if (msg == WM_TIMER && wParam == RetryTimer) {
-        Add();
+        Place();
         return 0;
     }
     if (FTaskbarCreated != 0 && msg == FTaskbarCreated) {
-        Add();
+        Place();
         return 0;
     }
     return ::DefWindowProcW(FWindow.Get(), msg, wParam, lParam);

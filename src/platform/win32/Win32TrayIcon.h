@@ -7,6 +7,7 @@
 // reaches them.
 
 #include "platform/Desktop.h"
+#include "platform/TrayIconPlacement.h"
 #include "platform/win32/Handles.h"
 
 #include <shellapi.h>
@@ -17,7 +18,7 @@ inline constexpr wchar_t TrayWindowClassName[] = L"ZQMON.TrayIcon";
 // The shell's notifications about the icon: lParam holds the mouse message.
 inline constexpr UINT TrayCallbackMessage = WM_APP + 0x201;
 
-class Win32TrayIcon : public ITrayIcon {
+class Win32TrayIcon : public ITrayIcon, private INotificationArea {
 public:
     Win32TrayIcon();
     ~Win32TrayIcon() override;
@@ -32,8 +33,13 @@ public:
 private:
     static LRESULT CALLBACK WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
-    void Add();
-    void Update();
+    // Places the icon, or tries again in a while when no shell takes it.
+    void Place();
+    // The shell's operations on the icon, with its present look.
+    bool Add() override;
+    bool Modify() override;
+    bool Delete() override;
+    NOTIFYICONDATAW Data(UINT flags) const;
     void ShowMenu();
     void Choose(std::size_t id);
 
@@ -42,8 +48,10 @@ private:
     HICON FIcon = nullptr; // the file's icon or the application icon
     std::u16string FHint;
     std::vector<TrayMenuItem> FMenu;
-    bool FAdded = false;
+    TrayIconPlacement FPlacement{*this};
     UINT FTaskbarCreated = 0;
+    // The second click of a double click is part of the same gesture.
+    bool FInDoubleClick = false;
 };
 
 } // namespace zq::win32

@@ -140,6 +140,18 @@ TEST(HidReader, AnAbortedOrAccessDeniedReadEndsTheReaderLikeARemoval) {
     }
 }
 
+TEST_F(HidReaderTest, AReaderWhoseNextReadCannotStartForAGoneDeviceEndsAtOnce) {
+    // The mouse goes away while its report is handled: the next read cannot start.
+    Data.OnData = [this](const std::u16string&, const std::u16string&, std::uint8_t,
+                         const std::uint8_t*, std::uint16_t) { Mouse.Unplug(); };
+    Data.HidFindAndReadDevice(VendorUsageAndPage, u"*");
+    Mouse.SendButtonReport(1);
+    World.Loop.RunUntilQuiet();
+    EXPECT_EQ(Data.ReaderCount(), 0u);
+    EXPECT_EQ(Mouse.OpenHandles(), 0u);
+    EXPECT_TRUE(World.Log.Channel("debug").empty()); // no read was under way: silently
+}
+
 TEST_F(HidReaderTest, StopThenStartLeavesExactlyTheNewReaders) {
     Data.HidFindAndReadDevice(VendorUsageAndPage, u"*");
     Data.HidStopRead();
@@ -150,8 +162,8 @@ TEST_F(HidReaderTest, StopThenStartLeavesExactlyTheNewReaders) {
     EXPECT_TRUE(Received().empty());
 
     Data.HidFindAndReadDevice(VendorUsageAndPage, u"*");
-    Data.HidFindAndReadDevice(VendorUsageAndPage, u"*"); // a second start adds readers
-    EXPECT_EQ(Data.ReaderCount(), 2u);
+    Data.HidFindAndReadDevice(VendorUsageAndPage, u"*"); // one reader per interface
+    EXPECT_EQ(Data.ReaderCount(), 1u);
     Data.HidStopRead();
     Data.HidFindAndReadDevice(VendorUsageAndPage, u"*");
     Mouse.SendButtonReport(2);

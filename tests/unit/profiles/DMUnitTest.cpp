@@ -224,17 +224,39 @@ TEST(DMUnit, ReloadsRefreshFromTheRegistry) {
     EXPECT_THROW(dm->LoadProfileInfoFromRegistry(5), std::out_of_range);
 }
 
-TEST(DMUnit, ShortStoredProfileLeavesTheRestOfTheWorkingCopy) {
+TEST(DMUnit, ShortStoredProfileReadsAsZerosPastItsEnd) {
     ProfileWorld world;
     world.Store(AllSettingsName, AllSettings(0, 10));
     world.Store(u"Profile2.pfd", std::vector<std::uint8_t>(100, 0xAA));
     const auto dm = world.CreateDM();
     ASSERT_EQ(dm->uiProfileGame2.Stream().Size(), 100);
-    const auto before = BytesOf(dm->FCurrentProfileInfo);
+    const auto before = BytesOf(dm->FCurrentProfileInfo); // game 1's defaults
+    ASSERT_TRUE(std::any_of(before.begin() + 100, before.end(), [](auto b) { return b != 0; }));
     ASSERT_TRUE(dm->SwitchToProfile(1));
     const auto after = BytesOf(dm->FCurrentProfileInfo);
     EXPECT_TRUE(std::all_of(after.begin(), after.begin() + 100, [](auto b) { return b == 0xAA; }));
-    EXPECT_TRUE(std::equal(after.begin() + 100, after.end(), before.begin() + 100));
+    EXPECT_TRUE(std::all_of(after.begin() + 100, after.end(), [](auto b) { return b == 0; }));
+    const auto copy = std::make_unique<TMouseProfileInfo>();
+    std::memset(copy.get(), 0x55, sizeof(TMouseProfileInfo));
+    ASSERT_TRUE(dm->ReadProfileInfo(*copy, 1));
+    EXPECT_EQ(BytesOf(*copy), after);
+}
+
+TEST(DMUnit, SettingsThatBecomeUnreadableKeepTheLastGoodCopy) {
+    ProfileWorld world;
+    world.Store(AllSettingsName, AllSettings(4, 3));
+    const auto dm = world.CreateDM();
+    const std::vector<std::uint8_t> text = {'h', 0, 'i', 0, 0, 0};
+    world.Store(AllSettingsName, text, REG_SZ_); // another type written over it
+    dm->LoadAllProfileInfoFromRegistry();
+    EXPECT_EQ(+dm->FAllProfileSettingInfo.CurrentGame, 4);
+    EXPECT_EQ(+dm->FAllProfileSettingInfo.CurrentLanguage, 3);
+    EXPECT_EQ(world.Stored(AllSettingsName)->Data, text);
+    // A value removed altogether still gets the defaults, stored.
+    world.Registry.DeleteValue(RegistryRoot::CurrentUser, world.Key, AllSettingsName);
+    dm->LoadAllProfileInfoFromRegistry();
+    EXPECT_EQ(+dm->FAllProfileSettingInfo.CurrentGame, 2);
+    EXPECT_EQ(world.Stored(AllSettingsName)->Type, REG_BINARY_);
 }
 
 TEST(DMUnit, OutOfRangeStoredGroupFallsBackForTheRunAndStaysStored) {

@@ -1,7 +1,9 @@
 // The Windows audio backend on the test session's recording device (a
-// PulseAudio null source that scripts/wine-session starts for wine).
+// PulseAudio null source that scripts/wine-session starts for wine), and the
+// lifetime of the endpoint's notification callback.
 
 #include "platform/win32/Win32Audio.h"
+#include "platform/win32/EndpointVolumeCallback.h"
 
 #include <endpointvolume.h>
 #include <mmdeviceapi.h>
@@ -111,6 +113,22 @@ TEST(Win32Audio, TheMuteBelongsToTheOpenedControlAndCallbacksAreNeverCalled) {
 
     EXPECT_EQ(volume->UnregisterControlChangeNotify(&callback), S_OK);
     EXPECT_EQ(callback.References(), 0u);
+}
+
+TEST(Win32Audio, TheVolumeCallbackLivesUntilItsLastReference) {
+    const long before = TMyEndpointVolumeCallback::LiveCount();
+    auto callback = TMyEndpointVolumeCallback::Create();
+    EXPECT_EQ(TMyEndpointVolumeCallback::LiveCount(), before + 1);
+    // The audio service holds a reference while a notification runs on its thread.
+    IAudioEndpointVolumeCallback* notifying = nullptr;
+    ASSERT_EQ(callback->QueryInterface(IidIAudioEndpointVolumeCallback,
+                                       reinterpret_cast<void**>(&notifying)),
+              S_OK);
+    callback.Reset(); // the endpoint lets go of it meanwhile
+    EXPECT_EQ(TMyEndpointVolumeCallback::LiveCount(), before + 1);
+    EXPECT_EQ(notifying->OnNotify(nullptr), S_OK);
+    EXPECT_EQ(notifying->Release(), 0u);
+    EXPECT_EQ(TMyEndpointVolumeCallback::LiveCount(), before);
 }
 
 TEST(Win32Audio, LegacyMixerIsBoundFromTheSystemFolder) {

@@ -104,6 +104,26 @@ TEST(Win32Desktop, SendingToAHungProgramGivesUpAfterTheTimeout) {
     owner.join();
 }
 
+TEST(Win32Desktop, BringingAHungProgramForwardDoesNotWaitForIt) {
+    const UniqueHandle release(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<HWND> hung{nullptr};
+    std::thread owner([&] {
+        hung = ::CreateWindowExW(0, L"STATIC", L"hung", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 nullptr, nullptr);
+        // Answers nothing until released (or, should the show wait, for 10 s).
+        ::WaitForSingleObject(release.Get(), 10000);
+        ::DestroyWindow(hung);
+    });
+    while (!hung)
+        std::this_thread::yield();
+    Win32Desktop desktop;
+    const DWORD before = ::GetTickCount();
+    desktop.BringForward(reinterpret_cast<WindowHandle>(hung.load()), SW_SHOW, ShowMode::Queue);
+    EXPECT_LT(::GetTickCount() - before, 5000u);
+    ::SetEvent(release.Get());
+    owner.join();
+}
+
 TEST(Win32Desktop, StartingAMissingProgramFailsQuietly) {
     Win32Desktop desktop;
     EXPECT_FALSE(
