@@ -1,0 +1,154 @@
+// The whole monitor in this process on the Windows services, with the virtual
+// mouse on the system's HID class driver and the recording device of the test
+// session's sound server: a button bound to microphone mute toggles the real
+// endpoint's mute, as read back from that endpoint.
+#include "FolderPlatform.h"
+#include "app/MonitorSession.h"
+#include "devices/VirtualMouse.h"
+#include "profiles/FactoryDefaults.h"
+#include "profiles/ProfileRecords.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zq::test {
+namespace {
+
+using devices::VirtualMouse;
+using namespace std::chrono_literals;
+
+constexpr wchar_t ProfileKey[] = L"software\\ZQWIN32MONITOR";
+
+// The endpoint the monitor opens, with each mute it sets read back from the
+// endpoint itself.
+class ObservedEndpoint : public ICaptureEndpoint {
+public:
+    ObservedEndpoint(std::unique_ptr<ICaptureEndpoint> real, std::vector<std::string>& states)
+        : FReal(std::move(real)), FStates(states) {}
+    std::optional<bool> GetMute() override { return FReal->GetMute(); }
+    bool SetMute(bool muted) override {
+        const bool done = FReal->SetMute(muted);
+        const auto now = FReal->GetMute();
+        FStates.push_back(!now ? "unreadable" : *now ? "muted" : "unmuted");
+        return done;
+    }
+    bool Reactivate() override { return FReal->Reactivate(); }
+
+private:
+    std::unique_ptr<ICaptureEndpoint> FReal;
+    std::vector<std::string>& FStates;
+};
+
+class ObservedAudio : public IAudio {
+public:
+    explicit ObservedAudio(IAudio& real) : FReal(real) {}
+    std::unique_ptr<ICaptureEndpoint> OpenDefaultCaptureEndpoint() override {
+        auto real = FReal.OpenDefaultCaptureEndpoint();
+        if (!real)
+            return nullptr;
+        ++Opened;
+        return std::make_unique<ObservedEndpoint>(std::move(real), States);
+    }
+    std::uint32_t MixerDeviceCount() override { return FReal.MixerDeviceCount(); }
+    std::unique_ptr<IMixerDevice> OpenMixer(std::uint32_t device) override {
+        return FReal.OpenMixer(device);
+    }
+    int Opened = 0;
+    std::vector<std::string> States;
+
+private:
+    IAudio& FReal;
+};
+
+TEST(Win32MonitorStack, AButtonBoundToMuteTogglesTheRealRecordingDevice) {
+    const char* endpoint = std::getenv("ZQ_CAPTURE_ENDPOINT");
+    ASSERT_TRUE(endpoint && std::string(endpoint) == "1")
+        << "no recording device: run under scripts/wine-session with pulseaudio installed "
+           "(scripts/setup installs it)";
+    const std::string problem = VirtualMouse::Install();
+    ASSERT_TRUE(problem.empty()) << problem;
+    ASSERT_TRUE(VirtualMouse::Plug());
+    ASSERT_TRUE(VirtualMouse::Reset());
+    ASSERT_TRUE(VirtualMouse::SetActiveProfile(2));
+
+    // Game 3's profile, the current one of the factory settings, with button 0
+    // bound to microphone mute, as the configuration program stores it.
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, ProfileKey);
+    auto profile = std::make_unique<TMouseProfileInfo>();
+    std::memset(profile.get(), 0, sizeof(TMouseProfileInfo));
+    SetGameProfileDefaults(*profile, 3, 45000.0);
+    profile->ConfigInfo.ButtonFuncInfo[0].FunctionCode = MicrophoneMuteFunctionCode;
+    HKEY raw = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, ProfileKey, 0, nullptr, 0, KEY_SET_VALUE,
+                                nullptr, &raw, nullptr),
+              ERROR_SUCCESS);
+    {
+        const win32::UniqueKey key(raw);
+        ASSERT_EQ(::RegSetValueExW(key.Get(), L"Profile3.pfd", 0, REG_BINARY,
+                                   reinterpret_cast<const BYTE*>(profile.get()),
+                                   sizeof(TMouseProfileInfo)),
+                  ERROR_SUCCESS);
+    }
+
+    TempFolder folder;
+    std::ofstream(folder.Path() / "config.ini", std::ios::binary)
+        << "[options]\r\nProfileRegFolder=ZQWIN32MONITOR\r\n"
+           "[IncludeHIDDeviceList]\r\nid1=HID\\VID_7A51&PID_0C01&MI_01\r\n";
+    FolderPlatform windows(folder.Path().wstring() + L"\\");
+    ObservedAudio audio(windows.Windows().Audio);
+    zq::Platform services = windows.Platform();
+    zq::Platform platform{.Loop = services.Loop,
+                          .Desktop = services.Desktop,
+                          .System = services.System,
+                          .Ini = services.Ini,
+                          .Registry = services.Registry,
+                          .Audio = audio,
+                          .Driver = services.Driver,
+                          .Setup = services.Setup,
+                          .Locales = services.Locales,
+                          .Hid = services.Hid,
+                          .DeviceNotifications = services.DeviceNotifications};
+    auto& loop = windows.Windows().Loop;
+    const auto pumpUntil = [&](auto cond, std::chrono::milliseconds limit) {
+        const auto end = std::chrono::steady_clock::now() + limit;
+        while (!cond()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            loop.ProcessMessages();
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+        return true;
+    };
+
+    {
+        MonitorSession session(platform);
+        EXPECT_EQ(audio.Opened, 1) << "the monitor opened no recording device";
+        // The start-up resynchronisation starts reading, then reads the mouse
+        // back, ending in mode 1.
+        ASSERT_TRUE(pumpUntil([] { return VirtualMouse::State()->Mode == 1; }, 10s));
+
+        const std::uint8_t press[] = {7, 1, 0, 0, 0, 0, 0, 0};
+        const std::uint8_t release[] = {7, 0, 0, 0, 0, 0, 0, 0};
+        for (std::size_t presses = 1; presses <= 2; ++presses) {
+            ASSERT_TRUE(VirtualMouse::SendInput(press));
+            ASSERT_TRUE(VirtualMouse::SendInput(release));
+            ASSERT_TRUE(pumpUntil([&] { return audio.States.size() == presses; }, 5s))
+                << "press " << presses << " did not reach the microphone";
+        }
+        pumpUntil([] { return false; }, 300ms); // nothing more follows
+        EXPECT_EQ(audio.States, (std::vector<std::string>{"muted", "unmuted"}));
+    }
+    ::RegDeleteTreeW(HKEY_CURRENT_USER, ProfileKey);
+    VirtualMouse::Unplug();
+}
+
+} // namespace
+} // namespace zq::test
