@@ -1,5 +1,6 @@
 #include "Simulator.h"
 
+#include "DriveScript.h"
 #include "app/Messages.h"
 #include "platform/Text.h"
 #include "profiles/ConfigFile.h"
@@ -8,10 +9,8 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <fstream>
 #include <iostream>
-#include <sstream>
 #include <system_error>
 
 namespace zq::sim {
@@ -30,46 +29,10 @@ std::filesystem::path MakeFolder() {
     return folder;
 }
 
-// A whole decimal number within [low, high].
-std::optional<long long> Number(const std::string& text, long long low, long long high) {
-    if (text.empty())
-        return std::nullopt;
-    std::size_t used = 0;
-    long long value = 0;
-    try {
-        value = std::stoll(text, &used, 10);
-    } catch (...) {
-        return std::nullopt;
-    }
-    if (used != text.size() || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
-
-std::optional<std::vector<std::uint8_t>> HexBytesOf(const std::string& text) {
-    if (text.size() % 2 != 0)
-        return std::nullopt;
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 0; i < text.size(); i += 2) {
-        unsigned value = 0;
-        for (std::size_t k = i; k < i + 2; ++k) {
-            const int digit = HexDigitValue(static_cast<unsigned char>(text[k]));
-            if (digit < 0)
-                return std::nullopt;
-            value = value * 16 + static_cast<unsigned>(digit);
-        }
-        bytes.push_back(static_cast<std::uint8_t>(value));
-    }
-    return bytes;
-}
-
-std::vector<std::string> Words(const std::string& line) {
-    std::istringstream in(line.substr(0, line.find('#')));
-    std::vector<std::string> words;
-    for (std::string word; in >> word;)
-        words.push_back(word);
-    return words;
-}
+// Words, numbers and bytes are read as the Windows run reads them.
+using drive::HexBytesOf;
+using drive::Number;
+using drive::Words;
 
 } // namespace
 
@@ -289,23 +252,11 @@ bool Simulator::Command(const std::vector<std::string>& words) {
 void Simulator::Bind(int profile, int button, int functionCode) {
     const std::u16string name =
         FSession->DM().FProfileGroup[static_cast<std::size_t>(profile)]->FileName();
-    auto record = std::make_unique<TMouseProfileInfo>();
     RegistryValue stored;
-    if (FWorld->Registry.ReadValue(RegistryRoot::CurrentUser, FKey, name, stored) ==
-            RegistryResult::Ok &&
-        stored.Data.size() == sizeof(TMouseProfileInfo)) {
-        std::memcpy(record.get(), stored.Data.data(), sizeof(TMouseProfileInfo));
-    } else {
-        std::memset(record.get(), 0, sizeof(TMouseProfileInfo));
-        SetGameProfileDefaults(*record, profile + 1, 45000.0);
-    }
-    auto& entry = record->ConfigInfo.ButtonFuncInfo[button];
-    entry.FunctionType = FunctionTypeCodeOnly;
-    entry.FunctionCode = static_cast<std::uint16_t>(functionCode);
-    if (static_cast<std::size_t>(functionCode) < FunctionTableRows) {
-        entry.FunctionGroup = FunctionTable[static_cast<std::size_t>(functionCode)].FunctionGroup;
-        entry.FunctionId = FunctionTable[static_cast<std::size_t>(functionCode)].FunctionId;
-    }
+    if (FWorld->Registry.ReadValue(RegistryRoot::CurrentUser, FKey, name, stored) !=
+        RegistryResult::Ok)
+        stored.Data.clear();
+    const auto record = drive::ProfileWithBinding(stored.Data, profile, button, functionCode);
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(record.get());
     FWorld->Registry.WriteBinary(RegistryRoot::CurrentUser, FKey, name,
                                  {bytes, sizeof(TMouseProfileInfo)});
