@@ -16,7 +16,6 @@
 
 #include <chrono>
 #include <fstream>
-#include <mutex>
 #include <thread>
 
 namespace zq::test {
@@ -25,24 +24,6 @@ namespace {
 using devices::MouseTransfer;
 using devices::VirtualMouse;
 using namespace std::chrono_literals;
-
-// The program's folder of these tests, with the debugger output recorded.
-class RecordingSystem : public FolderSystem {
-public:
-    using FolderSystem::FolderSystem;
-    void DebugOutput(const std::u16string& text) override {
-        std::lock_guard lock(FLock);
-        FLines.push_back(text);
-    }
-    std::vector<std::u16string> Lines() {
-        std::lock_guard lock(FLock);
-        return FLines;
-    }
-
-private:
-    std::mutex FLock;
-    std::vector<std::u16string> FLines;
-};
 
 class Win32HidStack : public ::testing::Test {
 protected:
@@ -83,19 +64,9 @@ protected:
     }
 
     TempFolder Folder;
-    win32::Win32Platform Windows;
-    RecordingSystem System{Folder.Path().wstring() + L"\\"};
-    zq::Platform Services{.Loop = Windows.Loop,
-                          .Desktop = Windows.Desktop,
-                          .System = System,
-                          .Ini = Windows.Ini,
-                          .Registry = Windows.Registry,
-                          .Audio = Windows.Audio,
-                          .Driver = Windows.Driver,
-                          .Setup = Windows.Setup,
-                          .Locales = Windows.Locales,
-                          .Hid = Windows.Hid,
-                          .DeviceNotifications = Windows.DeviceNotifications};
+    FolderPlatform Stack{Folder.WithSeparator()};
+    win32::Win32Platform& Windows = Stack.Windows();
+    zq::Platform& Services = Stack.Platform();
 };
 
 TEST_F(Win32HidStack, TheVendorCollectionIsFoundByUsageAndByTheIncludeListCaseBlind) {
@@ -230,7 +201,7 @@ TEST_F(Win32HidStack, RemovalUnderAPendingReadEndsTheReaderWithOneNoticeAndOneLi
         << "the reader goes on reading a removed interface";
     Windows.Loop.ProcessMessages();
     EXPECT_EQ(notices, 1);
-    EXPECT_EQ(System.Lines(),
+    EXPECT_EQ(Stack.System().DebugLines(),
               (std::vector<std::u16string>{u"ERROR_DEVICE_NOT_CONNECTED++++++++++++++++"}));
     ASSERT_TRUE(VirtualMouse::Plug());
 }

@@ -49,7 +49,6 @@ private:
 
 class ObservedAudio : public IAudio {
 public:
-    explicit ObservedAudio(IAudio& real) : FReal(real) {}
     std::unique_ptr<ICaptureEndpoint> OpenDefaultCaptureEndpoint() override {
         auto real = FReal.OpenDefaultCaptureEndpoint();
         if (!real)
@@ -65,7 +64,7 @@ public:
     std::vector<std::string> States;
 
 private:
-    IAudio& FReal;
+    win32::Win32Audio FReal;
 };
 
 TEST(Win32MonitorStack, AButtonBoundToMuteTogglesTheRealRecordingDevice) {
@@ -102,20 +101,9 @@ TEST(Win32MonitorStack, AButtonBoundToMuteTogglesTheRealRecordingDevice) {
     std::ofstream(folder.Path() / "config.ini", std::ios::binary)
         << "[options]\r\nProfileRegFolder=ZQWIN32MONITOR\r\n"
            "[IncludeHIDDeviceList]\r\nid1=HID\\VID_7A51&PID_0C01&MI_01\r\n";
-    FolderPlatform windows(folder.Path().wstring() + L"\\");
-    ObservedAudio audio(windows.Windows().Audio);
-    zq::Platform services = windows.Platform();
-    zq::Platform platform{.Loop = services.Loop,
-                          .Desktop = services.Desktop,
-                          .System = services.System,
-                          .Ini = services.Ini,
-                          .Registry = services.Registry,
-                          .Audio = audio,
-                          .Driver = services.Driver,
-                          .Setup = services.Setup,
-                          .Locales = services.Locales,
-                          .Hid = services.Hid,
-                          .DeviceNotifications = services.DeviceNotifications};
+    ObservedAudio audio;
+    FolderPlatform windows(folder.WithSeparator(), &audio);
+    zq::Platform& platform = windows.Platform();
     auto& loop = windows.Windows().Loop;
     const auto pumpUntil = [&](auto cond, std::chrono::milliseconds limit) {
         const auto end = std::chrono::steady_clock::now() + limit;
