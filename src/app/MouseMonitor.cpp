@@ -120,8 +120,8 @@ void MouseMonitor::FormCreate() {
     if (FCoreAudio) {
         OpenAudioEndpoint();
         if (FOptions.FollowDefaultMicrophone)
-            FDefaultMicrophoneWatch = FPlatform.Audio.WatchDefaultCaptureDevice(
-                Handle(), MSG_DEFAULT_MICROPHONE_CHANGED);
+            FDefaultMicrophoneWatch =
+                FPlatform.Audio.WatchDefaultCaptureDevice(Handle(), MSG_DEFAULT_MICROPHONE_CHANGED);
     }
     FCreated = true;
     UpdateTrayState();
@@ -472,8 +472,7 @@ void MouseMonitor::UpdateTrayState() {
     if (!FCreated || FDestroyed)
         return;
     const std::optional<bool> muted = MicrophoneState();
-    TrayIcon1->SetLook(muted.value_or(false) ? TrayIconForm::MicrophoneMuted
-                                             : TrayIconForm::Normal,
+    TrayIcon1->SetLook(muted.value_or(false) ? TrayIconForm::MicrophoneMuted : TrayIconForm::Normal,
                        TrayHintText(muted));
 }
 

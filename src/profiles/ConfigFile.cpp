@@ -61,7 +61,8 @@ TOtherConfig ReadOtherConfig(IIniFile& ini) {
 TMonitorOptions ReadMonitorOptions(IIniFile& ini) {
     TMonitorOptions options;
     options.ShowNotices = ini.ReadInteger(u"options", u"ShowNotices", 0) != 0;
-    options.FollowDefaultMicrophone = ini.ReadInteger(u"options", u"FollowDefaultMicrophone", 0) != 0;
+    options.FollowDefaultMicrophone =
+        ini.ReadInteger(u"options", u"FollowDefaultMicrophone", 0) != 0;
     return options;
 }
 

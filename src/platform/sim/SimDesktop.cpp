@@ -81,9 +81,9 @@ void SimTrayIcon::SetLook(TrayIconForm form, const std::u16string& hint) {
     FForm = form;
     FHint = hint;
     if (FDesktop.OnTrayChange)
-        FDesktop.OnTrayChange(
-            std::string("icon ") + (form == TrayIconForm::MicrophoneMuted ? "muted" : "normal") +
-            ", hint: " + ToUtf8(hint));
+        FDesktop.OnTrayChange(std::string("icon ") +
+                              (form == TrayIconForm::MicrophoneMuted ? "muted" : "normal") +
+                              ", hint: " + ToUtf8(hint));
 }
 
 void SimTrayIcon::ShowNotice(const std::u16string& title, const std::u16string& text) {

@@ -41,6 +41,9 @@ public:
         return done;
     }
     bool Reactivate() override { return FReal->Reactivate(); }
+    void NotifyChanges(WindowHandle window, std::uint32_t msg) override {
+        FReal->NotifyChanges(window, msg);
+    }
 
 private:
     std::unique_ptr<ICaptureEndpoint> FReal;
@@ -60,6 +63,10 @@ public:
     std::uint32_t MixerDeviceCount() override { return FReal.MixerDeviceCount(); }
     std::unique_ptr<IMixerDevice> OpenMixer(std::uint32_t device) override {
         return FReal.OpenMixer(device);
+    }
+    std::unique_ptr<IAudioWatch> WatchDefaultCaptureDevice(WindowHandle window,
+                                                           std::uint32_t msg) override {
+        return FReal.WatchDefaultCaptureDevice(window, msg);
     }
     int Opened = 0;
     std::vector<std::string> States;
