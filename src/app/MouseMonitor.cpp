@@ -480,8 +480,8 @@ std::u16string MouseMonitor::TrayHintText(std::optional<bool> microphoneMuted) c
     // "GAMING MOUSE DRIVER - Profile 3 - CPI level 2 - Microphone off", each word
     // translated; profiles and levels are counted from 1, as the mouse shows them.
     std::u16string hint = Translate(TrayHint) + u" - " + Translate(u"Profile") + u" " +
-                          IntToText(FDM.FAllProfileSettingInfo.CurrentGame + 1) + u" - " +
-                          Translate(u"CPI level") + u" " + IntToText(FCPIUNIT.CurrentCpi + 1);
+                          IntToText(FDM.FProfileIndex + 1) + u" - " + Translate(u"CPI level") +
+                          u" " + IntToText(FCPIUNIT.CurrentCpi + 1);
     if (microphoneMuted)
         hint += u" - " + Translate(*microphoneMuted ? u"Microphone off" : u"Microphone on");
     // The notification area keeps no more; a long translation is cut, not refused.
@@ -510,7 +510,7 @@ void MouseMonitor::TimerNoticeTimer() {
         if (const auto muted = MicrophoneState())
             add(Translate(*muted ? u"Microphone off" : u"Microphone on"));
     if (FNoticeProfile)
-        add(Translate(u"Profile") + u" " + IntToText(FDM.FAllProfileSettingInfo.CurrentGame + 1));
+        add(Translate(u"Profile") + u" " + IntToText(FDM.FProfileIndex + 1));
     if (FNoticeProfile || FNoticeCpi)
         add(Translate(u"CPI level") + u" " + IntToText(FCPIUNIT.CurrentCpi + 1));
     FNoticeMicrophone = FNoticeProfile = FNoticeCpi = false;

@@ -153,6 +153,11 @@ WindowHandle SimDesktop::FindWindowByClass(const std::u16string& className) {
     return 0;
 }
 
+void SimDesktop::BroadcastToOwnWindows(std::uint32_t msg, WParam wParam, LParam lParam) {
+    for (const auto& [handle, own] : FWindows)
+        PostToWindow(handle, msg, wParam, lParam);
+}
+
 bool SimDesktop::PostToWindow(WindowHandle window, std::uint32_t msg, WParam wParam,
                               LParam lParam) {
     if (auto it = FWindows.find(window); it != FWindows.end()) {

@@ -122,6 +122,10 @@ public:
 
     const std::u16string& ApplicationTitle() const { return FApplicationTitle; }
 
+    // A message the system sends to every top-level window (a power notice, for
+    // one), queued for each of the program's own windows.
+    void BroadcastToOwnWindows(std::uint32_t msg, WParam wParam, LParam lParam);
+
     // The configuration program's window ("TZQCFGMAIN").
     RecordingPeer& Peer() { return FPeer; }
     // The program's own windows and tray icon, as a user would find them.
