@@ -31,6 +31,18 @@ inline constexpr std::uint32_t MSG_DEVICE_CPI_CHANGED = 7042;
 inline constexpr std::uint32_t MSG_DEVICE_NOTICE6 = 7043;
 // The monitor to itself, posted: a button or profile event of the mouse.
 inline constexpr std::uint32_t MSG_DEVICE_ACTION = 7524;
+// The audio system to the monitor, posted: the capture endpoint's mute or
+// volume changed (here or anywhere else).
+inline constexpr std::uint32_t MSG_MICROPHONE_CHANGED = 7525;
+// The audio system to the monitor, posted: another capture device became the
+// default one.
+inline constexpr std::uint32_t MSG_DEFAULT_MICROPHONE_CHANGED = 7526;
+
+// The system's power notices to every top-level window: the computer resumed
+// from sleep (automatically, and again when a user is present).
+inline constexpr std::uint32_t WM_POWERBROADCAST_ = 0x0218;
+inline constexpr WParam PBT_APMRESUMESUSPEND_ = 0x0007;
+inline constexpr WParam PBT_APMRESUMEAUTOMATIC_ = 0x0012;
 
 // How long a message sent to the configuration program may keep the monitor
 // waiting. A live program answers at once; a hung one is given up on.

@@ -19,13 +19,18 @@ namespace {
 std::filesystem::path TrayIconFile() {
     return std::filesystem::path(u"images") / u"0409" / u"icons" / u"logo.ico";
 }
+
+// A burst of changes made with the mouse (a few CPI presses, a profile switch
+// with its CPI level) is told in one notice once it has settled.
+constexpr std::uint32_t NoticeSettleMs = 500;
 } // namespace
 
 MouseMonitor::MouseMonitor(Platform& platform, TDM& dm)
     : FPlatform(platform), FDM(dm), FWebAddress(dm.FOtherConfig.OfficialWebsite),
       FDesign(MonitorClassName, u"ZQMONMAIN", TTranslatableComponent::Kind::Form),
       TimerDeviceArrial(platform.Loop, 1500, false),
-      TimerToSetCurrentCpi(platform.Loop, 100, false) {
+      TimerToSetCurrentCpi(platform.Loop, 100, false),
+      TimerNotice(platform.Loop, NoticeSettleMs, false) {
     WindowOptions options;
     options.ClassName = MonitorClassName;
     options.Title = ApplicationTitle;
@@ -53,7 +58,6 @@ MouseMonitor::MouseMonitor(Platform& platform, TDM& dm)
 
     TrayIcon1 = FPlatform.Desktop.CreateTrayIcon();
     TrayIcon1->SetMenu({{u"Config", true}, {u"About", false}, {u"Exit", true}});
-    TrayIcon1->SetHint(TrayHint);
     TrayIcon1->OnClick = [this] { TrayIconDblClick(); };
     TrayIcon1->OnMenuItem = [this](std::size_t index) {
         switch (index) {
@@ -90,6 +94,7 @@ MouseMonitor::MouseMonitor(Platform& platform, TDM& dm)
 
     TimerDeviceArrial.OnTimer = [this] { TimerDeviceArrialTimer(); };
     TimerToSetCurrentCpi.OnTimer = [this] { TimerToSetCurrentCpiTimer(); };
+    TimerNotice.OnTimer = [this] { TimerNoticeTimer(); };
 
     // The scene shows its source texts' translations itself; the address is data.
     vgScene1 = std::make_unique<TTranslatedScene>(BuildAboutScene(FWebAddress),
@@ -110,12 +115,24 @@ void MouseMonitor::FormCreate() {
     ApplyLanguage();
     const OsVersion os = FPlatform.System.GetOsVersion();
     FCoreAudio = os.PlatformId == 2 && os.Major >= 6;
-    if (FCoreAudio)
+    if (const auto config = OpenConfigFile(FPlatform.Ini, FPlatform.System))
+        FOptions = ReadMonitorOptions(*config);
+    if (FCoreAudio) {
         OpenAudioEndpoint();
+        if (FOptions.FollowDefaultMicrophone)
+            FDefaultMicrophoneWatch =
+                FPlatform.Audio.WatchDefaultCaptureDevice(Handle(), MSG_DEFAULT_MICROPHONE_CHANGED);
+    }
+    FCreated = true;
+    UpdateTrayState();
 }
 
 void MouseMonitor::FormDestroy() {
     FDestroyed = true;
+    TimerNotice.SetEnabled(false);
+    FDefaultMicrophoneWatch.reset();
+    if (FEndpoint)
+        FEndpoint->NotifyChanges(0, 0);
     ShutdownDevices();
 }
 
@@ -157,7 +174,7 @@ void MouseMonitor::ApplyLanguage() {
     TrayIcon1->SetMenuCaption(Config1, Translate(u"Config"));
     TrayIcon1->SetMenuCaption(About1, Translate(u"About"));
     TrayIcon1->SetMenuCaption(Exit1, Translate(u"Exit"));
-    TrayIcon1->SetHint(Translate(TrayHint));
+    UpdateTrayState();
     FWindow->SetTitle(Translate(ApplicationTitle));
     FPlatform.Desktop.SetApplicationTitle(FWindow->Title());
 }
@@ -236,6 +253,15 @@ std::optional<LResult> MouseMonitor::WndProc(std::uint32_t msg, WParam wParam, L
     case MSG_DEVICE_ACTION:
         WMDeviceAction(wParam, lParam);
         return 0;
+    case MSG_MICROPHONE_CHANGED:
+        WMMicrophoneChanged();
+        return 0;
+    case MSG_DEFAULT_MICROPHONE_CHANGED:
+        WMDefaultMicrophoneChanged();
+        return 0;
+    case WM_POWERBROADCAST_:
+        WMPowerBroadcast(wParam);
+        return 1; // TRUE: no objection to any power change
     default:
         return std::nullopt;
     }
@@ -270,6 +296,8 @@ void MouseMonitor::uiHIDData1Data(const std::u16string&, const std::u16string&,
         FCPIUNIT.CurrentCpi = value;
         TimerToSetCurrentCpi.SetEnabled(false);
         TimerToSetCurrentCpi.SetEnabled(true);
+        UpdateTrayState();
+        NoteChange(Change::Cpi);
         break;
     case StatusNotice6:
         PostToConfigProgram(FPlatform.Desktop, MSG_DEVICE_NOTICE6, value, 0);
@@ -294,6 +322,8 @@ void MouseMonitor::WMDeviceAction(WParam action, LParam state) {
         if (ShuttingDown())
             return;
         SetCPIToDriver();
+        UpdateTrayState();
+        NoteChange(Change::Profile);
         // A later profile event handled inside the pump above has told the
         // configuration program the newer profile already; ours is out of date.
         if (config && event == FProfileEvents)
@@ -308,8 +338,13 @@ void MouseMonitor::WMDeviceAction(WParam action, LParam state) {
 }
 
 void MouseMonitor::ExecuteButtonFunction(std::uint8_t, std::uint16_t functionCode, std::uint8_t) {
-    if (functionCode == MicrophoneMuteFunctionCode)
-        MicrophoneMute();
+    if (functionCode != MicrophoneMuteFunctionCode)
+        return;
+    const std::optional<bool> before = MicrophoneState();
+    MicrophoneMute();
+    const std::optional<bool> after = MicrophoneState();
+    if (after && after != before)
+        NoteChange(Change::Microphone);
 }
 
 void MouseMonitor::uiHIDEvent1DeviceArrival(TuiHIDEvent&) {
@@ -341,6 +376,7 @@ void MouseMonitor::ResyncDevice() {
     if (ShuttingDown())
         return;
     SetCPIToDriver();
+    UpdateTrayState();
 }
 
 void MouseMonitor::RestartDeviceReading() {
@@ -373,6 +409,7 @@ void MouseMonitor::WMApplyProfile(LParam cpiIndex) {
     FDM.LoadCurrentProfileInfoFromRegistry();
     FCurrentcpiindex = static_cast<std::int32_t>(cpiIndex);
     SetCPIToDriver();
+    UpdateTrayState();
 }
 
 void MouseMonitor::WMReloadSettings() {
@@ -381,6 +418,12 @@ void MouseMonitor::WMReloadSettings() {
 }
 
 void MouseMonitor::MicrophoneMute() {
+    ToggleMicrophone();
+    // The tray follows at once, whether or not the audio system reports it.
+    UpdateTrayState();
+}
+
+void MouseMonitor::ToggleMicrophone() {
     if (!FCoreAudio) {
         const bool muted = MixerGetMute(FPlatform.Audio, FPlatform.Desktop, MixerMicrophone);
         MixerSetMute(FPlatform.Audio, FPlatform.Desktop, MixerMicrophone, !muted);
@@ -412,9 +455,90 @@ bool MouseMonitor::ToggleMute(ICaptureEndpoint& endpoint) {
 void MouseMonitor::OpenAudioEndpoint() {
     try {
         FEndpoint = FPlatform.Audio.OpenDefaultCaptureEndpoint();
+        if (FEndpoint)
+            FEndpoint->NotifyChanges(Handle(), MSG_MICROPHONE_CHANGED);
     } catch (...) {
         FEndpoint.reset();
     }
+}
+
+std::optional<bool> MouseMonitor::MicrophoneState() {
+    if (!FCoreAudio || !FEndpoint)
+        return std::nullopt;
+    return FEndpoint->GetMute();
+}
+
+void MouseMonitor::UpdateTrayState() {
+    if (!FCreated || FDestroyed)
+        return;
+    const std::optional<bool> muted = MicrophoneState();
+    TrayIcon1->SetLook(muted.value_or(false) ? TrayIconForm::MicrophoneMuted : TrayIconForm::Normal,
+                       TrayHintText(muted));
+}
+
+std::u16string MouseMonitor::TrayHintText(std::optional<bool> microphoneMuted) const {
+    // "GAMING MOUSE DRIVER - Profile 3 - CPI level 2 - Microphone off", each word
+    // translated; profiles and levels are counted from 1, as the mouse shows them.
+    std::u16string hint = Translate(TrayHint) + u" - " + Translate(u"Profile") + u" " +
+                          IntToText(FDM.FProfileIndex + 1) + u" - " + Translate(u"CPI level") +
+                          u" " + IntToText(FCPIUNIT.CurrentCpi + 1);
+    if (microphoneMuted)
+        hint += u" - " + Translate(*microphoneMuted ? u"Microphone off" : u"Microphone on");
+    // The notification area keeps no more; a long translation is cut, not refused.
+    if (hint.size() > TrayHintLimit)
+        hint.resize(TrayHintLimit);
+    return hint;
+}
+
+void MouseMonitor::NoteChange(Change change) {
+    if (!FOptions.ShowNotices)
+        return;
+    (change == Change::Microphone ? FNoticeMicrophone
+     : change == Change::Profile  ? FNoticeProfile
+                                  : FNoticeCpi) = true;
+    TimerNotice.SetEnabled(false);
+    TimerNotice.SetEnabled(true);
+}
+
+void MouseMonitor::TimerNoticeTimer() {
+    TimerNotice.SetEnabled(false);
+    std::u16string text;
+    auto add = [&text](const std::u16string& part) {
+        text += (text.empty() ? u"" : u" - ") + part;
+    };
+    if (FNoticeMicrophone)
+        if (const auto muted = MicrophoneState())
+            add(Translate(*muted ? u"Microphone off" : u"Microphone on"));
+    if (FNoticeProfile)
+        add(Translate(u"Profile") + u" " + IntToText(FDM.FProfileIndex + 1));
+    if (FNoticeProfile || FNoticeCpi)
+        add(Translate(u"CPI level") + u" " + IntToText(FCPIUNIT.CurrentCpi + 1));
+    FNoticeMicrophone = FNoticeProfile = FNoticeCpi = false;
+    if (!text.empty())
+        TrayIcon1->ShowNotice(Translate(TrayHint), text);
+}
+
+void MouseMonitor::WMMicrophoneChanged() {
+    UpdateTrayState();
+}
+
+void MouseMonitor::WMDefaultMicrophoneChanged() {
+    // The first chosen endpoint stays unless the user asked to follow the default.
+    if (!FOptions.FollowDefaultMicrophone || !FCoreAudio || ShuttingDown())
+        return;
+    if (FEndpoint)
+        FEndpoint->NotifyChanges(0, 0);
+    FEndpoint.reset();
+    OpenAudioEndpoint();
+    UpdateTrayState();
+}
+
+void MouseMonitor::WMPowerBroadcast(WParam event) {
+    // After sleep the mouse and the filter driver may have lost the CPI settings,
+    // and no arrival is announced: resynchronise as after an arrival (both resume
+    // notices of one wake-up make one resynchronisation).
+    if (event == PBT_APMRESUMEAUTOMATIC_ || event == PBT_APMRESUMESUSPEND_)
+        uiHIDEvent1DeviceArrival(*uiHIDEvent1);
 }
 
 void MouseMonitor::SetCPIToDriver() {

@@ -10,7 +10,17 @@
 // mouse is followed, applied to the filter driver and told to the configuration
 // program. After every arrival of a HID device (and once after start) the window
 // waits until arrivals settle, then reloads the profiles, restarts reading and
-// re-applies the mouse's profile and CPI level.
+// re-applies the mouse's profile and CPI level; the same happens after the
+// computer resumes from sleep, when the mouse and the driver may have lost the
+// settings without any arrival.
+//
+// The tray tells the state at a glance: its hint names the current profile, its
+// CPI level and, while a capture endpoint is open, whether the microphone is
+// on; the icon carries a red slash while the microphone is muted. The audio
+// system reports mute changes made anywhere as a posted message, so the tray
+// stays true. With [options] ShowNotices=1 in config.ini each change made with
+// the mouse also shows a balloon notice (one per burst); with
+// FollowDefaultMicrophone=1 the mute button follows the default capture device.
 
 #include "driver/CpiUnit.h"
 #include "driver/TuiSTDCommand.h"
@@ -61,6 +71,7 @@ public:
     void uiHIDEvent1DeviceArrival(TuiHIDEvent& Sender);
     void TimerDeviceArrialTimer();
     void TimerToSetCurrentCpiTimer();
+    void TimerNoticeTimer();
 
     // Handles every waiting message, then sleeps 10 ms (used between device commands).
     void ProcessMessageAndSleep10ms();
@@ -95,7 +106,20 @@ private:
     void ShowAboutScene();
     void OnSceneClick(const std::string& name);
 
+    // The tray's icon form and hint from the present state.
+    void UpdateTrayState();
+    std::u16string TrayHintText(std::optional<bool> microphoneMuted) const;
+    // The microphone's mute state, while an endpoint is open and readable.
+    std::optional<bool> MicrophoneState();
+    // A change made with the mouse, told in a notice once changes stop for a while.
+    enum class Change { Microphone, Profile, Cpi };
+    void NoteChange(Change change);
+    void WMMicrophoneChanged();
+    void WMDefaultMicrophoneChanged();
+    void WMPowerBroadcast(WParam event);
+
     void OpenAudioEndpoint();
+    void ToggleMicrophone();
     // Reads the endpoint's mute state and sets the opposite; false when either fails.
     static bool ToggleMute(ICaptureEndpoint& endpoint);
     // The CPI settings of the current profile to the filter driver, and the
@@ -116,11 +140,20 @@ private:
     std::unique_ptr<TuiSTDCommand> uiSTDCommand1;
     Timer TimerDeviceArrial;
     Timer TimerToSetCurrentCpi;
+    // Debounces the notices of changes made with the mouse.
+    Timer TimerNotice;
     // The configuration program as this window last started it.
     std::unique_ptr<IStartedProgram> FStartedConfigProgram;
     // The capture endpoint, opened once and kept while it works (empty until it
     // could be opened, and again once its device has gone).
     std::unique_ptr<ICaptureEndpoint> FEndpoint;
+    // Reports of the default capture device changing, kept while the option asks.
+    std::unique_ptr<IAudioWatch> FDefaultMicrophoneWatch;
+    TMonitorOptions FOptions;
+    // The changes made with the mouse since the last notice.
+    bool FNoticeMicrophone = false;
+    bool FNoticeProfile = false;
+    bool FNoticeCpi = false;
     // The About window's content, following the current language.
     std::unique_ptr<TTranslatedScene> vgScene1;
     // The CPI level index last read from the mouse or received from the
@@ -131,6 +164,8 @@ private:
     // else through the legacy mixer.
     bool FCoreAudio = false;
     bool FDestroyed = false;
+    // The tray shows the state once FormCreate has gathered it.
+    bool FCreated = false;
     // Counts the profile events from the mouse, to tell whether a later one ran
     // inside an earlier one's pump.
     std::uint32_t FProfileEvents = 0;

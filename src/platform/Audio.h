@@ -3,6 +3,8 @@
 // it: the default capture endpoint's mute state (Windows 6 and later) and the
 // legacy mixer's controls (older systems).
 
+#include "platform/Types.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -22,6 +24,17 @@ public:
     // Activates the volume control again on the same device (and registers for
     // its notifications anew); false when the device cannot give one now.
     virtual bool Reactivate() = 0;
+    // From now on every change of the endpoint's mute or volume, made by this
+    // program or anywhere else, posts msg to the window. The audio system reports
+    // on threads of its own, so the window is only posted to, never touched; 0
+    // stops the reports.
+    virtual void NotifyChanges(WindowHandle window, std::uint32_t msg) = 0;
+};
+
+// Keeps a registration with the audio system; dropping it ends the reports.
+class IAudioWatch {
+public:
+    virtual ~IAudioWatch() = default;
 };
 
 // One open legacy mixer device; closed when released.
@@ -45,6 +58,11 @@ public:
     // for its change notifications; null when any step fails. Runs on the main
     // thread, which becomes a single-threaded apartment for it.
     virtual std::unique_ptr<ICaptureEndpoint> OpenDefaultCaptureEndpoint() = 0;
+    // Posts msg to the window whenever another capture device becomes the
+    // default one for the multimedia role (from the audio system's threads, as
+    // above); null when the audio system cannot report it.
+    virtual std::unique_ptr<IAudioWatch> WatchDefaultCaptureDevice(WindowHandle window,
+                                                                   std::uint32_t msg) = 0;
 
     virtual std::uint32_t MixerDeviceCount() = 0;
     // Null when the device cannot be opened.

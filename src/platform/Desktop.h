@@ -56,6 +56,13 @@ struct TrayMenuItem {
     bool Visible = true;
 };
 
+// The icon's two forms: as loaded, or with the microphone-muted mark (a red
+// slash) drawn over it.
+enum class TrayIconForm { Normal, MicrophoneMuted };
+
+// The notification area keeps a hint of at most this many characters.
+inline constexpr std::size_t TrayHintLimit = 127;
+
 // The notification-area icon with its popup menu. The icon comes back by itself
 // when the shell restarts; a shell that is not there yet is not an error.
 class ITrayIcon {
@@ -64,6 +71,10 @@ public:
     // Loads the icon file; false (keeping the application icon) when it cannot.
     virtual bool SetIconFromFile(const std::filesystem::path& file) = 0;
     virtual void SetHint(const std::u16string& hint) = 0;
+    // The icon's form and hint together, so the shell is told once per change.
+    virtual void SetLook(TrayIconForm form, const std::u16string& hint) = 0;
+    // A balloon notice from the icon; the shell shows it for a while.
+    virtual void ShowNotice(const std::u16string& title, const std::u16string& text) = 0;
     virtual void SetMenu(const std::vector<TrayMenuItem>& items) = 0;
     virtual void SetMenuCaption(std::size_t index, const std::u16string& caption) = 0;
 

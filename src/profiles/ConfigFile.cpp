@@ -58,6 +58,14 @@ TOtherConfig ReadOtherConfig(IIniFile& ini) {
     return other;
 }
 
+TMonitorOptions ReadMonitorOptions(IIniFile& ini) {
+    TMonitorOptions options;
+    options.ShowNotices = ini.ReadInteger(u"options", u"ShowNotices", 0) != 0;
+    options.FollowDefaultMicrophone =
+        ini.ReadInteger(u"options", u"FollowDefaultMicrophone", 0) != 0;
+    return options;
+}
+
 std::vector<std::u16string> ReadIdentifierList(IIniFile& ini, const std::u16string& section) {
     std::vector<std::u16string> list;
     for (int n = 1; n <= MaxIdentifiers; ++n) {

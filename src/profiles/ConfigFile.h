@@ -26,6 +26,13 @@ struct TOptionsFromConfigFile {
     std::u16string ProfileMacroFolder; // sub-folder holding "MacroSet.MSDB"
 };
 
+// What the monitor shows beyond its icon and menu (section "options"); both
+// off unless the file turns them on.
+struct TMonitorOptions {
+    bool ShowNotices = false;             // a balloon notice on each change made with the mouse
+    bool FollowDefaultMicrophone = false; // the mute button follows the default capture device
+};
+
 // A list of name and value pairs in the order names were first set; names are
 // compared without regard to case, and setting an empty value removes the name.
 class TNameValueList {
@@ -75,6 +82,7 @@ std::unique_ptr<IIniFile> OpenConfigFile(IIniReader& reader, ISystem& system);
 
 TOptionsFromConfigFile ReadOptionsFromConfigFile(IIniFile& ini);
 TOtherConfig ReadOtherConfig(IIniFile& ini);
+TMonitorOptions ReadMonitorOptions(IIniFile& ini);
 // Keys id1, id2, ... of the section, up to the first empty or missing one.
 std::vector<std::u16string> ReadIdentifierList(IIniFile& ini, const std::u16string& section);
 TDriverInfo ReadDriverInfo(IIniFile& ini);

@@ -257,6 +257,77 @@ TEST_F(DeviceScenario, ArrivalsSettleIntoOneResynchronisation) {
     EXPECT_EQ(std::count(sets.begin(), sets.end(), Mode0), 1);
 }
 
+TEST_F(DeviceScenario, ResumeFromSleepResynchronisesOnce1500msAfterTheLastNotice) {
+    StartAndSettle();
+    World().Desktop.BroadcastToOwnWindows(WM_POWERBROADCAST_, 4, 0); // going to sleep: nothing
+    World().Loop.AdvanceBy(3000);
+    EXPECT_TRUE(Channel("hid-set").empty());
+    // Waking up: the automatic resume, then the one for a present user.
+    World().Desktop.BroadcastToOwnWindows(WM_POWERBROADCAST_, PBT_APMRESUMEAUTOMATIC_, 0);
+    World().Loop.AdvanceBy(300);
+    const auto last = World().Loop.NowMs();
+    World().Desktop.BroadcastToOwnWindows(WM_POWERBROADCAST_, PBT_APMRESUMESUSPEND_, 0);
+    World().Loop.AdvanceBy(1499);
+    EXPECT_TRUE(Channel("hid-set").empty());
+    World().Loop.AdvanceBy(200);
+    const auto effects = World().Log.Effects();
+    const auto first = std::find_if(effects.begin(), effects.end(),
+                                    [](const auto& e) { return e.Channel == "hid-set"; });
+    ASSERT_NE(first, effects.end());
+    EXPECT_EQ(first->Time, last + 1500 + 50);
+    EXPECT_EQ(Channel("hid-set"),
+              (std::vector<std::string>{Mode0, QueryProfile, QueryCpi(0), Mode1}));
+    ASSERT_EQ(DriverRequests().size(), 1u); // the CPI settings, sent again
+    EXPECT_EQ(DriverRequests()[0].substr(0, 9), "80008004 ");
+}
+
+TEST_F(DeviceScenario, TheTrayHintFollowsProfileAndCpiChangesMadeOnTheMouse) {
+    FMouse.SetActiveProfile(1);
+    FMouse.SetProfileCpiIndex(1, 1);
+    StartAndSettle();
+    auto& tray = *World().Desktop.Tray();
+    EXPECT_EQ(tray.Hint(), u"GAMING MOUSE DRIVER - Profile 2 - CPI level 2 - Microphone on");
+    FMouse.SetActiveProfile(3);
+    FMouse.SetProfileCpiIndex(3, 0);
+    FMouse.SendStatusReport(1, 3);
+    Settle();
+    EXPECT_EQ(tray.Hint(), u"GAMING MOUSE DRIVER - Profile 4 - CPI level 1 - Microphone on");
+    FMouse.SendStatusReport(2, 4);
+    Settle();
+    EXPECT_EQ(tray.Hint(), u"GAMING MOUSE DRIVER - Profile 4 - CPI level 5 - Microphone on");
+    EXPECT_TRUE(tray.Notices().empty()); // notices are off unless config.ini asks
+}
+
+TEST_F(DeviceScenario, WithTheOptionEachBurstOfChangesShowsOneNotice) {
+    FWorld.WriteConfig("[options]\r\nShowNotices=1\r\n");
+    StoreMuteOnButtonZero(2);
+    FMouse.SetActiveProfile(2);
+    StartAndSettle();
+    auto& tray = *World().Desktop.Tray();
+    EXPECT_TRUE(tray.Notices().empty()); // the start-up resynchronisation is no change
+    // Three CPI presses in quick succession.
+    for (std::uint8_t level = 1; level <= 3; ++level) {
+        FMouse.SendStatusReport(2, level);
+        World().Loop.AdvanceBy(150);
+    }
+    World().Loop.AdvanceBy(349); // 499 ms after the last press
+    EXPECT_TRUE(tray.Notices().empty());
+    World().Loop.AdvanceBy(1);
+    using Notice = sim::SimTrayIcon::Notice;
+    EXPECT_EQ(tray.Notices(), (std::vector<Notice>{{u"GAMING MOUSE DRIVER", u"CPI level 4"}}));
+    FMouse.SendButtonReport(0x000001);
+    FMouse.SendButtonReport(0);
+    World().Loop.AdvanceBy(600);
+    FMouse.SetActiveProfile(4);
+    FMouse.SetProfileCpiIndex(4, 2);
+    FMouse.SendStatusReport(1, 4);
+    World().Loop.AdvanceBy(600);
+    EXPECT_EQ(tray.Notices(),
+              (std::vector<Notice>{{u"GAMING MOUSE DRIVER", u"CPI level 4"},
+                                   {u"GAMING MOUSE DRIVER", u"Microphone off"},
+                                   {u"GAMING MOUSE DRIVER", u"Profile 5 - CPI level 3"}}));
+}
+
 TEST_F(DeviceScenario, AnArrivalWithoutTheMouseChangesNothing) {
     StartAndSettle();
     FMouse.Unplug();

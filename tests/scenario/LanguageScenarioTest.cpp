@@ -48,14 +48,14 @@ protected:
     std::uint8_t FStored = 0;
 };
 
-TEST_F(LanguageScenario, StoredChineseTranslatesTitleMenuAndAboutButNotTheHint) {
+TEST_F(LanguageScenario, StoredChineseTranslatesTitleMenuAboutAndTheHintsStateButNotTheName) {
     FStored = 0;
     Start();
     EXPECT_EQ(Title(), u"游戏鼠标监控程序");
     EXPECT_EQ(FWorld.Desktop.ApplicationTitle(), u"游戏鼠标监控程序"); // message boxes' caption
     EXPECT_EQ(Menu(), (std::vector<std::u16string>{u"配置", u"退出"}));
     EXPECT_EQ(FWorld.Desktop.Tray()->Menu()[MouseMonitor::About1].Caption, u"关于");
-    EXPECT_EQ(Hint(), u"GAMING MOUSE DRIVER");
+    EXPECT_EQ(Hint(), u"GAMING MOUSE DRIVER - 配置文件 3 - CPI 档位 1 - 麦克风开启");
     EXPECT_EQ(SceneText(AboutOkButton), u"确定");
     EXPECT_EQ(SceneText("Label4"), u"软件更新网址：");
     EXPECT_EQ(SceneText(AboutWebAddressText), u"https://example.com/mouse");

@@ -15,6 +15,7 @@ protected:
     MouseMonitor* Start() { return &FMonitorWorld.Start(); }
     std::vector<std::string> Mic() const { return FWorld.Log.Channel("mic"); }
     std::vector<std::string> Messages() const { return FWorld.Log.Channel("message"); }
+    sim::SimTrayIcon& Tray() const { return *FWorld.Desktop.Tray(); }
 
     MonitorWorld FMonitorWorld;
     sim::SimWorld& FWorld = FMonitorWorld.World;
@@ -85,6 +86,77 @@ TEST_F(MicrophoneScenario, AnUnreadableStateChangesNothing) {
     monitor->MicrophoneMute(); // a failing set is ignored
     EXPECT_TRUE(Mic().empty());
     EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(MicrophoneScenario, TheTrayShowsEachPressAndEveryChangeMadeElsewhere) {
+    auto monitor = Start();
+    const std::u16string state = u"GAMING MOUSE DRIVER - Profile 3 - CPI level 1 - ";
+    EXPECT_EQ(Tray().Form(), TrayIconForm::Normal);
+    EXPECT_EQ(Tray().Hint(), state + u"Microphone on");
+    monitor->MicrophoneMute();
+    EXPECT_EQ(Tray().Form(), TrayIconForm::MicrophoneMuted);
+    EXPECT_EQ(Tray().Hint(), state + u"Microphone off");
+
+    // The system's sound settings unmute it: the audio system reports the change.
+    FWorld.Microphone.SetMuted(false);
+    EXPECT_EQ(Tray().Form(), TrayIconForm::MicrophoneMuted); // reported, not yet handled
+    FWorld.Loop.RunUntilQuiet();
+    EXPECT_EQ(Tray().Form(), TrayIconForm::Normal);
+    EXPECT_EQ(Tray().Hint(), state + u"Microphone on");
+    // A headset's own button mutes it again.
+    FWorld.Microphone.SetMuted(true);
+    FWorld.Loop.RunUntilQuiet();
+    EXPECT_EQ(Tray().Form(), TrayIconForm::MicrophoneMuted);
+    EXPECT_EQ(Mic(), (std::vector<std::string>{"muted"})); // only the press was ours
+}
+
+TEST_F(MicrophoneScenario, WithoutACaptureDeviceTheTrayLooksAsAlways) {
+    FWorld.Microphone.SetPresent(false);
+    auto monitor = Start();
+    monitor->MicrophoneMute();
+    EXPECT_EQ(Tray().Form(), TrayIconForm::Normal);
+    EXPECT_EQ(Tray().Hint(), u"GAMING MOUSE DRIVER - Profile 3 - CPI level 1");
+    FWorld.Microphone.SetPresent(true); // plugged in: the next press finds it
+    monitor->MicrophoneMute();
+    EXPECT_EQ(Tray().Form(), TrayIconForm::MicrophoneMuted);
+}
+
+TEST_F(MicrophoneScenario, ChangesOfADeviceNotOpenedAreNotShown) {
+    auto monitor = Start();
+    const int headset = FWorld.Microphone.AddDevice();
+    FWorld.Microphone.SetMuted(true, headset);
+    FWorld.Loop.RunUntilQuiet();
+    EXPECT_EQ(Tray().Form(), TrayIconForm::Normal);
+}
+
+TEST_F(MicrophoneScenario, WithTheOptionTheToggleFollowsTheDefaultMicrophone) {
+    FMonitorWorld.WriteConfig("[options]\r\nFollowDefaultMicrophone=1\r\n");
+    auto monitor = Start();
+    const int headset = FWorld.Microphone.AddDevice();
+    FWorld.Microphone.SetMuted(true, headset);
+    FWorld.Microphone.SetDefaultDevice(headset);
+    FWorld.Loop.RunUntilQuiet();
+    EXPECT_EQ(Tray().Form(), TrayIconForm::MicrophoneMuted); // the headset's state
+    monitor->MicrophoneMute();
+    EXPECT_FALSE(FWorld.Microphone.Muted(headset));
+    EXPECT_FALSE(FWorld.Microphone.Muted(0));
+    EXPECT_EQ(Mic(), (std::vector<std::string>{"unmuted device 1"}));
+    // Changes of the first device no longer reach the tray.
+    FWorld.Microphone.SetMuted(true, 0);
+    FWorld.Loop.RunUntilQuiet();
+    EXPECT_EQ(Tray().Form(), TrayIconForm::Normal);
+}
+
+TEST_F(MicrophoneScenario, WithoutTheOptionAChangeOfTheDefaultLeavesTheTrayAndToggleAlone) {
+    auto monitor = Start();
+    const int headset = FWorld.Microphone.AddDevice();
+    FWorld.Microphone.SetMuted(true, headset);
+    FWorld.Microphone.SetDefaultDevice(headset);
+    FWorld.Loop.RunUntilQuiet();
+    EXPECT_EQ(Tray().Form(), TrayIconForm::Normal);
+    monitor->MicrophoneMute();
+    EXPECT_EQ(Mic(), (std::vector<std::string>{"muted"}));
+    EXPECT_TRUE(FWorld.Microphone.Muted(headset)); // untouched
 }
 
 class LegacyMixerScenario : public MicrophoneScenario {

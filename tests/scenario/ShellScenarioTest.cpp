@@ -35,7 +35,10 @@ TEST_F(ShellScenario, StartsHiddenWithTheTrayIconAndItsMenu) {
     Start();
     auto* tray = FWorld.Desktop.Tray();
     ASSERT_NE(tray, nullptr);
-    EXPECT_EQ(tray->Hint(), u"GAMING MOUSE DRIVER");
+    // The state at a glance: the stored profile (the factory default is the
+    // third), its level, the microphone.
+    EXPECT_EQ(tray->Hint(), u"GAMING MOUSE DRIVER - Profile 3 - CPI level 1 - Microphone on");
+    EXPECT_EQ(tray->Form(), TrayIconForm::Normal);
     EXPECT_EQ(tray->VisibleMenuCaptions(), (std::vector<std::u16string>{u"Config", u"Exit"}));
     ASSERT_EQ(tray->Menu().size(), 3u);
     EXPECT_EQ(tray->Menu()[1].Caption, u"About");

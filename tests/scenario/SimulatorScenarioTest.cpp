@@ -57,6 +57,22 @@ TEST(Simulator, ButtonsStatusAndMessagesPrintTheirEffectsWithVirtualTime) {
     EXPECT_EQ(run.Errors, "");
 }
 
+TEST(Simulator, TheTrayChannelShowsTheIconAndHintAsTheyChange) {
+    const Output run = Simulate("bind 0 0 28\n"
+                                "wait 3200\n"
+                                "button 0\n"
+                                "mic unmuted      # changed in the system's settings\n"
+                                "resume\n"
+                                "wait 1600\n");
+    const std::string hint = "GAMING MOUSE DRIVER - Profile 1 - CPI level 1 - Microphone ";
+    EXPECT_TRUE(Has(run, "t=0 tray icon normal, hint: " + hint + "on"));
+    EXPECT_TRUE(Has(run, "t=3200 tray icon muted, hint: " + hint + "off"));
+    EXPECT_TRUE(Has(run, "t=3200 tray icon normal, hint: " + hint + "on"));
+    // The resume's resynchronisation, 1500 ms (and the 50 ms pump) later.
+    EXPECT_TRUE(Has(run, "t=4750 hid-set 0206" + std::string(28, '0')));
+    EXPECT_EQ(run.Errors, "");
+}
+
 TEST(Simulator, PlugAndUnplugOnlyActOnAChange) {
     const Output run = Simulate("wait 3100\nplug\nunplug\nunplug\nwait 100\nquit\n");
     int readBacks = 0;

@@ -53,6 +53,11 @@ Simulator::Simulator(const SimulatorOptions& options, std::ostream& out, std::os
     FWorld->Log.SetListener([this](const Effect& effect) {
         FOut << SimLog::Format(effect) << "\n" << std::flush;
     });
+    // What a person sees in the notification area: the icon's form and hint, and
+    // the notices.
+    FWorld->Desktop.OnTrayChange = [this](const std::string& look) {
+        FWorld->Log.Add("tray", look);
+    };
     FKey = ReadOptionsFromConfigFile(*OpenConfigFile(FWorld->Ini, FWorld->System)).ProfileRegFolder;
     Seed();
     // The mouse is plugged in from the start, on profile 0 with CPI level 0.
@@ -179,6 +184,18 @@ bool Simulator::Command(const std::vector<std::string>& words) {
             FMouse->SendStatusReport(static_cast<std::uint8_t>(*sub),
                                      static_cast<std::uint8_t>(*value));
         return value.has_value();
+    }
+    if (name == "resume") {
+        // The computer wakes up: the system's automatic resume notice.
+        if (!expect(0))
+            return false;
+        FWorld->Desktop.BroadcastToOwnWindows(WM_POWERBROADCAST_, PBT_APMRESUMEAUTOMATIC_, 0);
+        return true;
+    }
+    if (name == "mic" && argc == 1 && (words[1] == "muted" || words[1] == "unmuted")) {
+        // Changed elsewhere (the system's settings, a headset's button).
+        FWorld->Microphone.SetMuted(words[1] == "muted");
+        return true;
     }
     if (name == "peer" || name == "mic") {
         const std::string on = name == "peer" ? "on" : "present";

@@ -14,8 +14,9 @@ int Usage() {
     std::cerr
         << "usage: zqmon-sim [--registry DIR] [--config FILE] [SCRIPT]\n"
            "commands: plug, unplug, active-profile P, cpi-index P I, button BIT, report ID HEX,\n"
-           "          status SUB VALUE, peer on|off, send MSG LPARAM, mic present|absent,\n"
-           "          menu config|exit, bind P BUTTON FUNCTION, wait MS, quit\n"
+           "          status SUB VALUE, peer on|off, send MSG LPARAM,\n"
+           "          mic present|absent|muted|unmuted, resume, menu config|exit,\n"
+           "          bind P BUTTON FUNCTION, wait MS, quit\n"
            "(bind: the configuration program stores profile P with the button bound\n"
            " to the function, makes it current and tells the monitor to apply it)\n";
     return 2;

@@ -75,6 +75,23 @@ bool SimTrayIcon::SetIconFromFile(const std::filesystem::path& file) {
     return true;
 }
 
+void SimTrayIcon::SetLook(TrayIconForm form, const std::u16string& hint) {
+    if (form == FForm && hint == FHint)
+        return;
+    FForm = form;
+    FHint = hint;
+    if (FDesktop.OnTrayChange)
+        FDesktop.OnTrayChange(std::string("icon ") +
+                              (form == TrayIconForm::MicrophoneMuted ? "muted" : "normal") +
+                              ", hint: " + ToUtf8(hint));
+}
+
+void SimTrayIcon::ShowNotice(const std::u16string& title, const std::u16string& text) {
+    FNotices.push_back({title, text});
+    if (FDesktop.OnTrayChange)
+        FDesktop.OnTrayChange("notice: " + ToUtf8(title) + ": " + ToUtf8(text));
+}
+
 void SimTrayIcon::SetMenuCaption(std::size_t index, const std::u16string& caption) {
     if (index < FMenu.size())
         FMenu[index].Caption = caption;
@@ -134,6 +151,11 @@ WindowHandle SimDesktop::FindWindowByClass(const std::u16string& className) {
     if (FPeer.FPresent && FPeer.FClassName == className)
         return FPeer.FHandle;
     return 0;
+}
+
+void SimDesktop::BroadcastToOwnWindows(std::uint32_t msg, WParam wParam, LParam lParam) {
+    for (const auto& [handle, own] : FWindows)
+        PostToWindow(handle, msg, wParam, lParam);
 }
 
 bool SimDesktop::PostToWindow(WindowHandle window, std::uint32_t msg, WParam wParam,

@@ -64,13 +64,22 @@ public:
     ~SimTrayIcon() override;
 
     bool SetIconFromFile(const std::filesystem::path& file) override;
-    void SetHint(const std::u16string& hint) override { FHint = hint; }
+    void SetHint(const std::u16string& hint) override { SetLook(FForm, hint); }
+    void SetLook(TrayIconForm form, const std::u16string& hint) override;
+    void ShowNotice(const std::u16string& title, const std::u16string& text) override;
     void SetMenu(const std::vector<TrayMenuItem>& items) override { FMenu = items; }
     void SetMenuCaption(std::size_t index, const std::u16string& caption) override;
 
     // What a user sees and does.
     const std::filesystem::path& IconFile() const { return FIconFile; } // empty: application icon
     const std::u16string& Hint() const { return FHint; }
+    TrayIconForm Form() const { return FForm; }
+    struct Notice {
+        std::u16string Title;
+        std::u16string Text;
+        bool operator==(const Notice&) const = default;
+    };
+    const std::vector<Notice>& Notices() const { return FNotices; }
     const std::vector<TrayMenuItem>& Menu() const { return FMenu; }
     std::vector<std::u16string> VisibleMenuCaptions() const;
     void Click();
@@ -83,7 +92,9 @@ private:
     SimDesktop& FDesktop;
     std::filesystem::path FIconFile;
     std::u16string FHint;
+    TrayIconForm FForm = TrayIconForm::Normal;
     std::vector<TrayMenuItem> FMenu;
+    std::vector<Notice> FNotices;
 };
 
 class SimDesktop : public IDesktop {
@@ -111,6 +122,10 @@ public:
 
     const std::u16string& ApplicationTitle() const { return FApplicationTitle; }
 
+    // A message the system sends to every top-level window (a power notice, for
+    // one), queued for each of the program's own windows.
+    void BroadcastToOwnWindows(std::uint32_t msg, WParam wParam, LParam lParam);
+
     // The configuration program's window ("TZQCFGMAIN").
     RecordingPeer& Peer() { return FPeer; }
     // The program's own windows and tray icon, as a user would find them.
@@ -118,6 +133,9 @@ public:
     SimTrayIcon* Tray() const { return FTray; }
     // Decides whether starting a program succeeds; by default when the file exists.
     std::function<bool(const std::filesystem::path&)> OnStartProgram;
+    // Told each change of the tray icon's look ("icon muted, hint: ...") and each
+    // notice ("notice: TITLE: TEXT"), as a person would see them.
+    std::function<void(const std::string&)> OnTrayChange;
     // A program started runs until this ends it (every one started so far).
     void EndStartedPrograms();
 

@@ -1,5 +1,7 @@
 #include "platform/sim/SimMicrophone.h"
 
+#include <algorithm>
+
 namespace zq::sim {
 
 namespace {
@@ -13,7 +15,12 @@ class SimMicrophone::Endpoint : public ICaptureEndpoint {
 public:
     Endpoint(SimMicrophone& owner, int device)
         : FOwner(owner), FDevice(device),
-          FGeneration(owner.FDevices[static_cast<std::size_t>(device)].Generation) {}
+          FGeneration(owner.FDevices[static_cast<std::size_t>(device)].Generation) {
+        FOwner.FEndpoints.push_back(this);
+    }
+    ~Endpoint() override { std::erase(FOwner.FEndpoints, this); }
+    Endpoint(const Endpoint&) = delete;
+    Endpoint& operator=(const Endpoint&) = delete;
     std::optional<bool> GetMute() override {
         if (FOwner.FGetFails || !Valid())
             return std::nullopt;
@@ -31,6 +38,15 @@ public:
         FGeneration = State().Generation;
         return true;
     }
+    void NotifyChanges(WindowHandle window, std::uint32_t msg) override {
+        FWindow = window;
+        FMessage = msg;
+    }
+    // The audio system reports to a working endpoint only.
+    void Report(int device) {
+        if (device == FDevice && FWindow != 0 && Valid())
+            FOwner.FDesktop.PostToWindow(FWindow, FMessage, 0, 0);
+    }
 
 private:
     Device& State() { return FOwner.FDevices[static_cast<std::size_t>(FDevice)]; }
@@ -39,6 +55,25 @@ private:
     SimMicrophone& FOwner;
     int FDevice;
     int FGeneration;
+    WindowHandle FWindow = 0;
+    std::uint32_t FMessage = 0;
+};
+
+class SimMicrophone::Watch : public IAudioWatch {
+public:
+    Watch(SimMicrophone& owner, WindowHandle window, std::uint32_t msg)
+        : FOwner(owner), FWindow(window), FMessage(msg) {
+        FOwner.FWatches.push_back(this);
+    }
+    ~Watch() override { std::erase(FOwner.FWatches, this); }
+    Watch(const Watch&) = delete;
+    Watch& operator=(const Watch&) = delete;
+    void Report() { FOwner.FDesktop.PostToWindow(FWindow, FMessage, 0, 0); }
+
+private:
+    SimMicrophone& FOwner;
+    WindowHandle FWindow;
+    std::uint32_t FMessage;
 };
 
 class SimMicrophone::Mixer : public IMixerDevice {
@@ -71,13 +106,19 @@ private:
     SimMicrophone& FOwner;
 };
 
-SimMicrophone::SimMicrophone(SimLog& log) : FLog(log), FDevices(1) {}
+SimMicrophone::SimMicrophone(SimLog& log, IDesktop& desktop)
+    : FDesktop(desktop), FLog(log), FDevices(1) {}
 
 std::unique_ptr<ICaptureEndpoint> SimMicrophone::OpenDefaultCaptureEndpoint() {
     ++FOpens;
     if (!FDevices[static_cast<std::size_t>(FDefault)].Present)
         return nullptr;
     return std::make_unique<Endpoint>(*this, FDefault);
+}
+
+std::unique_ptr<IAudioWatch> SimMicrophone::WatchDefaultCaptureDevice(WindowHandle window,
+                                                                      std::uint32_t msg) {
+    return std::make_unique<Watch>(*this, window, msg);
 }
 
 std::uint32_t SimMicrophone::MixerDeviceCount() {
@@ -114,8 +155,12 @@ int SimMicrophone::AddDevice() {
 }
 
 void SimMicrophone::SetDefaultDevice(int index) {
-    if (index >= 0 && index < static_cast<int>(FDevices.size()))
-        FDefault = index;
+    if (index < 0 || index >= static_cast<int>(FDevices.size()) || index == FDefault)
+        return;
+    FDefault = index;
+    // A watcher may drop its watch in the middle of being told.
+    for (Watch* watch : std::vector<Watch*>(FWatches))
+        watch->Report();
 }
 
 bool SimMicrophone::Muted(int device) const {
@@ -124,6 +169,12 @@ bool SimMicrophone::Muted(int device) const {
 
 void SimMicrophone::SetMuted(bool muted, int device) {
     FDevices.at(static_cast<std::size_t>(device)).Muted = muted;
+    ReportChange(device);
+}
+
+void SimMicrophone::ReportChange(int device) {
+    for (Endpoint* endpoint : std::vector<Endpoint*>(FEndpoints))
+        endpoint->Report(device);
 }
 
 void SimMicrophone::Change(int device, bool muted) {
@@ -132,6 +183,7 @@ void SimMicrophone::Change(int device, bool muted) {
     if (device != 0)
         line += " device " + std::to_string(device);
     FLog.Add("mic", line);
+    ReportChange(device);
 }
 
 } // namespace zq::sim

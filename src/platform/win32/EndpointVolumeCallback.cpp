@@ -12,8 +12,8 @@ TMyEndpointVolumeCallback::~TMyEndpointVolumeCallback() {
     --FLive;
 }
 
-ComPtr<IAudioEndpointVolumeCallback> TMyEndpointVolumeCallback::Create() {
-    ComPtr<IAudioEndpointVolumeCallback> callback;
+ComPtr<TMyEndpointVolumeCallback> TMyEndpointVolumeCallback::Create() {
+    ComPtr<TMyEndpointVolumeCallback> callback;
     // The new object's one reference goes to the pointer.
     *callback.Put() =
         std::unique_ptr<TMyEndpointVolumeCallback>(new TMyEndpointVolumeCallback()).release();
@@ -30,6 +30,21 @@ ULONG STDMETHODCALLTYPE TMyEndpointVolumeCallback::Release() {
     if (left == 0)
         std::unique_ptr<TMyEndpointVolumeCallback> last(this);
     return left;
+}
+
+HRESULT STDMETHODCALLTYPE TMyEndpointVolumeCallback::OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA) {
+    // Only posted: this is the audio service's thread, and the window's state
+    // belongs to the main thread. A window already gone just drops the message.
+    const std::lock_guard lock(FTargetLock);
+    if (FWindow)
+        ::PostMessageW(FWindow, FMessage, 0, 0);
+    return S_OK;
+}
+
+void TMyEndpointVolumeCallback::SetTarget(HWND window, UINT msg) {
+    const std::lock_guard lock(FTargetLock);
+    FWindow = window;
+    FMessage = msg;
 }
 
 HRESULT STDMETHODCALLTYPE TMyEndpointVolumeCallback::QueryInterface(REFIID iid, void** object) {

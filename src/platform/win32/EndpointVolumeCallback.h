@@ -1,30 +1,33 @@
 #pragma once
-// The object the capture endpoint reports its volume and mute changes to. The
-// program needs nothing of them, but registering keeps the endpoint reporting
-// to us as the system expects. The audio service calls it on threads of its own
-// and may still be inside OnNotify while the endpoint is told to forget it, so
-// the object is reference-counted: it goes away at its last release, whoever
-// holds that.
+// The object the capture endpoint reports its volume and mute changes to. Each
+// report is posted to the window that asked for them (the main window, which
+// then shows the new state); the window itself is never touched here. The audio
+// service calls it on threads of its own and may still be inside OnNotify while
+// the endpoint is told to forget it, so the object is reference-counted: it
+// goes away at its last release, whoever holds that.
 
 #include "platform/win32/Handles.h"
 
 #include <endpointvolume.h>
 
 #include <atomic>
+#include <mutex>
 
 namespace zq::win32 {
 
 class TMyEndpointVolumeCallback : public IAudioEndpointVolumeCallback {
 public:
     // A new object with one reference, the caller's.
-    static ComPtr<IAudioEndpointVolumeCallback> Create();
+    static ComPtr<TMyEndpointVolumeCallback> Create();
     // How many of these objects exist (for tests of their lifetime).
     static long LiveCount() { return FLive.load(); }
 
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
-    HRESULT STDMETHODCALLTYPE OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA) override;
+    // Where the reports go; a null window stops them (any thread).
+    void SetTarget(HWND window, UINT msg);
 
     TMyEndpointVolumeCallback(const TMyEndpointVolumeCallback&) = delete;
     TMyEndpointVolumeCallback& operator=(const TMyEndpointVolumeCallback&) = delete;
@@ -35,6 +38,9 @@ private:
     TMyEndpointVolumeCallback();
 
     std::atomic<ULONG> FRefs{1};
+    std::mutex FTargetLock;
+    HWND FWindow = nullptr;
+    UINT FMessage = 0;
     static inline std::atomic<long> FLive{0};
 };
 

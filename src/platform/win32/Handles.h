@@ -92,6 +92,13 @@ struct MenuTraits {
 };
 using UniqueMenu = UniqueResource<HMENU, MenuTraits>;
 
+struct BitmapTraits {
+    static HBITMAP Invalid() { return nullptr; }
+    static bool IsValid(HBITMAP b) { return b != nullptr; }
+    static void Close(HBITMAP b) { ::DeleteObject(b); }
+};
+using UniqueBitmap = UniqueResource<HBITMAP, BitmapTraits>;
+
 // Owns one reference of a COM interface.
 template <typename T> class ComPtr {
 public:

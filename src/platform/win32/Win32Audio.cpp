@@ -1,11 +1,14 @@
 #include "platform/win32/Win32Audio.h"
 
-#include "platform/win32/EndpointVolumeCallback.h"
+#include "platform/win32/Win32CaptureEndpoint.h"
 
 #include <endpointvolume.h>
 #include <mmdeviceapi.h>
 #include <mmsystem.h>
 #include <objbase.h>
+
+#include <atomic>
+#include <mutex>
 
 namespace zq::win32 {
 
@@ -16,66 +19,95 @@ constexpr GUID ClsidMMDeviceEnumerator = {
     0xBCDE0395, 0xE52F, 0x467C, {0x8E, 0x3D, 0xC4, 0x57, 0x92, 0x91, 0x69, 0x2E}};
 constexpr GUID IidIMMDeviceEnumerator = {
     0xA95664D2, 0x9614, 0x4F35, {0xA7, 0x46, 0xDE, 0x8D, 0xB6, 0x36, 0x17, 0xE6}};
-constexpr GUID IidIAudioEndpointVolume = {
-    0x5CDF2C82, 0x841E, 0x4546, {0x97, 0x22, 0x0C, 0xF7, 0x40, 0x78, 0x22, 0x9A}};
+constexpr GUID IidIMMNotificationClient = {
+    0x7991EEC9, 0x7E89, 0x4D85, {0x83, 0x90, 0x6C, 0x70, 0x3C, 0xEC, 0x60, 0xC0}};
 
-// Mute and volume of the capture endpoint chosen when it was opened. When its
-// device goes away (unplugged, disabled, the audio service restarted) every call
-// on the volume control fails; Reactivate asks the same device for a new one.
-class Win32CaptureEndpoint : public ICaptureEndpoint {
+// Told of device changes by the audio service on its own threads; posts a
+// change of the default capture device for the multimedia role to the window
+// that asked, and touches nothing else. Reference-counted like the volume
+// callback, for the same reason.
+class DefaultDeviceClient : public IMMNotificationClient {
 public:
-    Win32CaptureEndpoint(ComPtr<IMMDeviceEnumerator> enumerator, ComPtr<IMMDevice> device,
-                         ComPtr<IAudioEndpointVolume> endpoint)
-        : FMMDevEnum(std::move(enumerator)), FMMDev(std::move(device)),
-          FCallback(TMyEndpointVolumeCallback::Create()) {
-        Register(std::move(endpoint));
+    static ComPtr<DefaultDeviceClient> Create(HWND window, UINT msg) {
+        ComPtr<DefaultDeviceClient> client;
+        *client.Put() =
+            std::unique_ptr<DefaultDeviceClient>(new DefaultDeviceClient(window, msg)).release();
+        return client;
     }
-    ~Win32CaptureEndpoint() override { Unregister(); }
-    Win32CaptureEndpoint(const Win32CaptureEndpoint&) = delete;
-    Win32CaptureEndpoint& operator=(const Win32CaptureEndpoint&) = delete;
+    DefaultDeviceClient(const DefaultDeviceClient&) = delete;
+    DefaultDeviceClient& operator=(const DefaultDeviceClient&) = delete;
+    ~DefaultDeviceClient() = default;
 
-    std::optional<bool> GetMute() override {
-        BOOL muted = FALSE;
-        if (!FEndpoint || FAILED(FEndpoint->GetMute(&muted)))
-            return std::nullopt;
-        return muted != FALSE;
+    void Stop() {
+        const std::lock_guard lock(FLock);
+        FWindow = nullptr;
     }
-    bool SetMute(bool muted) override {
-        return FEndpoint && SUCCEEDED(FEndpoint->SetMute(muted ? TRUE : FALSE, nullptr));
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefs; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        const ULONG left = --FRefs;
+        if (left == 0)
+            std::unique_ptr<DefaultDeviceClient> last(this);
+        return left;
     }
-    bool Reactivate() override {
-        ComPtr<IAudioEndpointVolume> endpoint;
-        if (FAILED(FMMDev->Activate(IidIAudioEndpointVolume, CLSCTX_ALL, nullptr,
-                                    endpoint.PutVoid())) ||
-            !endpoint)
-            return false;
-        Unregister();
-        Register(std::move(endpoint));
-        return true;
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (!object)
+            return E_POINTER;
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IidIMMNotificationClient)) {
+            *object = static_cast<IMMNotificationClient*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow flow, ERole role, LPCWSTR) override {
+        if (flow == eCapture && role == eMultimedia) {
+            const std::lock_guard lock(FLock);
+            if (FWindow)
+                ::PostMessageW(FWindow, FMessage, 0, 0);
+        }
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR, DWORD) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDeviceAdded(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDeviceRemoved(LPCWSTR) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnPropertyValueChanged(LPCWSTR, const PROPERTYKEY) override {
+        return S_OK;
     }
 
 private:
-    void Register(ComPtr<IAudioEndpointVolume> endpoint) {
-        FEndpoint = std::move(endpoint);
-        // The endpoint keeps its own reference to the callback while registered.
-        FRegistered =
-            FCallback && SUCCEEDED(FEndpoint->RegisterControlChangeNotify(FCallback.Get()));
-    }
-    void Unregister() {
-        // A notification under way keeps the callback alive through its reference;
-        // ours goes with this object.
-        if (FRegistered)
-            FEndpoint->UnregisterControlChangeNotify(FCallback.Get());
-        FRegistered = false;
-        FEndpoint.Reset();
-    }
-
-    ComPtr<IMMDeviceEnumerator> FMMDevEnum;
-    ComPtr<IMMDevice> FMMDev;
-    ComPtr<IAudioEndpointVolumeCallback> FCallback;
-    ComPtr<IAudioEndpointVolume> FEndpoint;
-    bool FRegistered = false;
+    DefaultDeviceClient(HWND window, UINT msg) : FWindow(window), FMessage(msg) {}
+    std::atomic<ULONG> FRefs{1};
+    std::mutex FLock;
+    HWND FWindow;
+    UINT FMessage;
 };
+
+// The registration of a DefaultDeviceClient, ended when dropped.
+class DefaultDeviceWatch : public IAudioWatch {
+public:
+    DefaultDeviceWatch(ComPtr<IMMDeviceEnumerator> enumerator, ComPtr<DefaultDeviceClient> client)
+        : FEnumerator(std::move(enumerator)), FClient(std::move(client)) {}
+    ~DefaultDeviceWatch() override {
+        FEnumerator->UnregisterEndpointNotificationCallback(FClient.Get());
+        // A report under way on the service's thread posts nothing any more.
+        FClient->Stop();
+    }
+    DefaultDeviceWatch(const DefaultDeviceWatch&) = delete;
+    DefaultDeviceWatch& operator=(const DefaultDeviceWatch&) = delete;
+
+private:
+    ComPtr<IMMDeviceEnumerator> FEnumerator;
+    ComPtr<DefaultDeviceClient> FClient;
+};
+
+ComPtr<IMMDeviceEnumerator> CreateEnumerator() {
+    ComPtr<IMMDeviceEnumerator> enumerator;
+    if (FAILED(::CoCreateInstance(ClsidMMDeviceEnumerator, nullptr, CLSCTX_ALL,
+                                  IidIMMDeviceEnumerator, enumerator.PutVoid())))
+        enumerator.Reset();
+    return enumerator;
+}
 
 using MixerGetNumDevsFn = UINT(WINAPI*)();
 using MixerOpenFn = MMRESULT(WINAPI*)(LPHMIXER, UINT, DWORD_PTR, DWORD_PTR, DWORD);
@@ -175,14 +207,9 @@ Win32Audio::~Win32Audio() {
 }
 
 std::unique_ptr<ICaptureEndpoint> Win32Audio::OpenDefaultCaptureEndpoint() {
-    // The main thread is a single-threaded apartment; a thread that already is one
-    // (S_FALSE) is fine as well, and a failure shows in the steps below.
-    if (!FComInitialized)
-        FComInitialized = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    ComPtr<IMMDeviceEnumerator> enumerator;
-    if (FAILED(::CoCreateInstance(ClsidMMDeviceEnumerator, nullptr, CLSCTX_ALL,
-                                  IidIMMDeviceEnumerator, enumerator.PutVoid())) ||
-        !enumerator)
+    InitializeCom();
+    ComPtr<IMMDeviceEnumerator> enumerator = CreateEnumerator();
+    if (!enumerator)
         return nullptr;
     ComPtr<IMMDevice> device;
     if (FAILED(enumerator->GetDefaultAudioEndpoint(eCapture, eMultimedia, device.Put())) || !device)
@@ -194,6 +221,25 @@ std::unique_ptr<ICaptureEndpoint> Win32Audio::OpenDefaultCaptureEndpoint() {
         return nullptr;
     return std::make_unique<Win32CaptureEndpoint>(std::move(enumerator), std::move(device),
                                                   std::move(endpoint));
+}
+
+void Win32Audio::InitializeCom() {
+    // The main thread is a single-threaded apartment; a thread that already is one
+    // (S_FALSE) is fine as well, and a failure shows in the steps that follow.
+    if (!FComInitialized)
+        FComInitialized = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+}
+
+std::unique_ptr<IAudioWatch> Win32Audio::WatchDefaultCaptureDevice(WindowHandle window,
+                                                                   std::uint32_t msg) {
+    InitializeCom();
+    ComPtr<IMMDeviceEnumerator> enumerator = CreateEnumerator();
+    if (!enumerator)
+        return nullptr;
+    auto client = DefaultDeviceClient::Create(reinterpret_cast<HWND>(window), msg);
+    if (FAILED(enumerator->RegisterEndpointNotificationCallback(client.Get())))
+        return nullptr;
+    return std::make_unique<DefaultDeviceWatch>(std::move(enumerator), std::move(client));
 }
 
 bool Win32Audio::BindMixer() {

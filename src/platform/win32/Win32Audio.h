@@ -22,8 +22,11 @@ public:
     std::unique_ptr<ICaptureEndpoint> OpenDefaultCaptureEndpoint() override;
     std::uint32_t MixerDeviceCount() override;
     std::unique_ptr<IMixerDevice> OpenMixer(std::uint32_t device) override;
+    std::unique_ptr<IAudioWatch> WatchDefaultCaptureDevice(WindowHandle window,
+                                                           std::uint32_t msg) override;
 
 private:
+    void InitializeCom();
     bool BindMixer();
 
     bool FComInitialized = false;

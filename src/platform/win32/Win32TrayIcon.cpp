@@ -1,8 +1,11 @@
 #include "platform/win32/Win32TrayIcon.h"
+#include "platform/TrayIconMark.h"
 #include "platform/win32/ContainErrors.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
+#include <vector>
 
 namespace zq::win32 {
 
@@ -43,13 +46,37 @@ bool Win32TrayIcon::SetIconFromFile(const std::filesystem::path& file) {
         return false;
     FFileIcon = std::move(icon);
     FIcon = FFileIcon.Get();
+    FMutedIcon.Reset();
+    if (FForm == TrayIconForm::MicrophoneMuted)
+        FMutedIcon = MakeMutedIcon(FIcon);
     FPlacement.Update();
     return true;
 }
 
 void Win32TrayIcon::SetHint(const std::u16string& hint) {
+    SetLook(FForm, hint);
+}
+
+void Win32TrayIcon::SetLook(TrayIconForm form, const std::u16string& hint) {
+    if (form == FForm && hint == FHint)
+        return;
+    FForm = form;
     FHint = hint;
+    if (FForm == TrayIconForm::MicrophoneMuted && !FMutedIcon)
+        FMutedIcon = MakeMutedIcon(FIcon);
     FPlacement.Update();
+}
+
+void Win32TrayIcon::ShowNotice(const std::u16string& title, const std::u16string& text) {
+    if (!FPlacement.Shown())
+        return;
+    NOTIFYICONDATAW data = Data(NIF_INFO);
+    const std::wstring wideTitle = Wide(title.substr(0, std::size(data.szInfoTitle) - 1));
+    const std::wstring wideText = Wide(text.substr(0, std::size(data.szInfo) - 1));
+    std::copy(wideTitle.begin(), wideTitle.end(), data.szInfoTitle);
+    std::copy(wideText.begin(), wideText.end(), data.szInfo);
+    data.dwInfoFlags = NIIF_INFO;
+    ::Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 void Win32TrayIcon::SetMenuCaption(std::size_t index, const std::u16string& caption) {
@@ -64,7 +91,7 @@ NOTIFYICONDATAW Win32TrayIcon::Data(UINT flags) const {
     data.uID = IconId;
     data.uFlags = flags;
     data.uCallbackMessage = TrayCallbackMessage;
-    data.hIcon = FIcon;
+    data.hIcon = FForm == TrayIconForm::MicrophoneMuted && FMutedIcon ? FMutedIcon.Get() : FIcon;
     const std::wstring tip = Wide(FHint.substr(0, std::size(data.szTip) - 1));
     std::copy(tip.begin(), tip.end(), data.szTip);
     return data;
@@ -150,6 +177,74 @@ LRESULT Win32TrayIcon::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     return ::DefWindowProcW(FWindow.Get(), msg, wParam, lParam);
+}
+
+UniqueIcon MakeMutedIcon(HICON source) {
+    ICONINFO info{};
+    if (!source || !::GetIconInfo(source, &info))
+        return {};
+    const UniqueBitmap color(info.hbmColor), mask(info.hbmMask);
+    // A monochrome icon keeps its one form; the hint still tells the state.
+    if (!color || !mask)
+        return {};
+    BITMAP bitmap{};
+    if (!::GetObjectW(color.Get(), sizeof(bitmap), &bitmap) || bitmap.bmWidth <= 0 ||
+        bitmap.bmHeight <= 0)
+        return {};
+    const int width = bitmap.bmWidth, height = bitmap.bmHeight;
+    const auto count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    auto format = [&] {
+        BITMAPINFO bi{};
+        bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+        bi.bmiHeader.biWidth = width;
+        bi.bmiHeader.biHeight = -height; // rows top-down
+        bi.bmiHeader.biPlanes = 1;
+        bi.bmiHeader.biBitCount = 32;
+        bi.bmiHeader.biCompression = BI_RGB;
+        return bi;
+    };
+    std::vector<std::uint32_t> pixels(count), transparent(count);
+    HDC screen = ::GetDC(nullptr);
+    BITMAPINFO colorFormat = format(), maskFormat = format();
+    const bool read = ::GetDIBits(screen, color.Get(), 0, height, pixels.data(), &colorFormat,
+                                  DIB_RGB_COLORS) == height &&
+                      ::GetDIBits(screen, mask.Get(), 0, height, transparent.data(), &maskFormat,
+                                  DIB_RGB_COLORS) == height;
+    ::ReleaseDC(nullptr, screen);
+    if (!read)
+        return {};
+    // An icon without an alpha channel takes its transparency from the mask; the
+    // new one has alpha throughout, so the mark is drawn opaque over either.
+    const bool hasAlpha =
+        std::any_of(pixels.begin(), pixels.end(), [](std::uint32_t p) { return (p >> 24) != 0; });
+    if (!hasAlpha)
+        for (std::size_t i = 0; i < count; ++i)
+            pixels[i] = (pixels[i] & 0x00FFFFFF) | ((transparent[i] & 0x00FFFFFF) ? 0 : 0xFF000000);
+    DrawMutedMark(pixels, width, height);
+
+    BITMAPINFO newFormat = format();
+    void* bits = nullptr;
+    UniqueBitmap newColor(
+        ::CreateDIBSection(nullptr, &newFormat, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!newColor || !bits)
+        return {};
+    std::memcpy(bits, pixels.data(), count * sizeof(std::uint32_t));
+    // The mask: 1 where the new icon is transparent, rows of whole 16-bit words.
+    const std::size_t stride = static_cast<std::size_t>((width + 15) / 16) * 2;
+    std::vector<BYTE> maskBits(stride * static_cast<std::size_t>(height), 0);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if ((pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                        static_cast<std::size_t>(x)] >>
+                 24) == 0)
+                maskBits[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x / 8)] |=
+                    static_cast<BYTE>(0x80 >> (x % 8));
+    UniqueBitmap newMask(::CreateBitmap(width, height, 1, 1, maskBits.data()));
+    if (!newMask)
+        return {};
+    ICONINFO muted{TRUE, 0, 0, newMask.Get(), newColor.Get()};
+    // The icon holds copies of both bitmaps.
+    return UniqueIcon(::CreateIconIndirect(&muted));
 }
 
 LRESULT CALLBACK Win32TrayIcon::WndProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -4,7 +4,8 @@
 // "TaskbarCreated" broadcast, so the icon is added again whenever the shell
 // (re)starts. Clicks arrive as its callback message and menu choices as
 // WM_COMMAND with the entry's position + 1, which is also how automation
-// reaches them.
+// reaches them. The muted form of the icon is drawn at run time over the icon
+// in use (the file's or the application's).
 
 #include "platform/Desktop.h"
 #include "platform/TrayIconPlacement.h"
@@ -27,6 +28,8 @@ public:
 
     bool SetIconFromFile(const std::filesystem::path& file) override;
     void SetHint(const std::u16string& hint) override;
+    void SetLook(TrayIconForm form, const std::u16string& hint) override;
+    void ShowNotice(const std::u16string& title, const std::u16string& text) override;
     void SetMenu(const std::vector<TrayMenuItem>& items) override { FMenu = items; }
     void SetMenuCaption(std::size_t index, const std::u16string& caption) override;
 
@@ -46,6 +49,8 @@ private:
     UniqueWindow FWindow;
     UniqueIcon FFileIcon;
     HICON FIcon = nullptr; // the file's icon or the application icon
+    UniqueIcon FMutedIcon; // FIcon with the muted mark, made when first needed
+    TrayIconForm FForm = TrayIconForm::Normal;
     std::u16string FHint;
     std::vector<TrayMenuItem> FMenu;
     TrayIconPlacement FPlacement{*this};
@@ -53,5 +58,9 @@ private:
     // The second click of a double click is part of the same gesture.
     bool FInDoubleClick = false;
 };
+
+// The icon with the microphone-muted mark drawn over it, of the icon's own size;
+// null when the icon's pixels cannot be read.
+UniqueIcon MakeMutedIcon(HICON source);
 
 } // namespace zq::win32

@@ -3,8 +3,10 @@
 // session's sound server: a button bound to microphone mute toggles the real
 // endpoint's mute, as read back from that endpoint.
 #include "FolderPlatform.h"
+#include "app/Messages.h"
 #include "app/MonitorSession.h"
 #include "devices/VirtualMouse.h"
+#include "platform/win32/Win32CaptureEndpoint.h"
 #include "profiles/FactoryDefaults.h"
 #include "profiles/ProfileRecords.h"
 #include "support/TempFolder.h"
@@ -17,6 +19,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace zq::test {
@@ -33,7 +36,10 @@ class ObservedEndpoint : public ICaptureEndpoint {
 public:
     ObservedEndpoint(std::unique_ptr<ICaptureEndpoint> real, std::vector<std::string>& states)
         : FReal(std::move(real)), FStates(states) {}
-    std::optional<bool> GetMute() override { return FReal->GetMute(); }
+    std::optional<bool> GetMute() override {
+        ReadOn.push_back(std::this_thread::get_id());
+        return FReal->GetMute();
+    }
     bool SetMute(bool muted) override {
         const bool done = FReal->SetMute(muted);
         const auto now = FReal->GetMute();
@@ -41,6 +47,12 @@ public:
         return done;
     }
     bool Reactivate() override { return FReal->Reactivate(); }
+    void NotifyChanges(WindowHandle window, std::uint32_t msg) override {
+        FReal->NotifyChanges(window, msg);
+    }
+    ICaptureEndpoint& Real() { return *FReal; }
+    // The threads the monitor read the mute state on.
+    std::vector<std::thread::id> ReadOn;
 
 private:
     std::unique_ptr<ICaptureEndpoint> FReal;
@@ -54,13 +66,20 @@ public:
         if (!real)
             return nullptr;
         ++Opened;
-        return std::make_unique<ObservedEndpoint>(std::move(real), States);
+        auto observed = std::make_unique<ObservedEndpoint>(std::move(real), States);
+        Last = observed.get();
+        return observed;
     }
     std::uint32_t MixerDeviceCount() override { return FReal.MixerDeviceCount(); }
     std::unique_ptr<IMixerDevice> OpenMixer(std::uint32_t device) override {
         return FReal.OpenMixer(device);
     }
+    std::unique_ptr<IAudioWatch> WatchDefaultCaptureDevice(WindowHandle window,
+                                                           std::uint32_t msg) override {
+        return FReal.WatchDefaultCaptureDevice(window, msg);
+    }
     int Opened = 0;
+    ObservedEndpoint* Last = nullptr;
     std::vector<std::string> States;
 
 private:
@@ -136,6 +155,63 @@ TEST(Win32MonitorStack, AButtonBoundToMuteTogglesTheRealRecordingDevice) {
     }
     ::RegDeleteTreeW(HKEY_CURRENT_USER, ProfileKey);
     VirtualMouse::Unplug();
+}
+
+// The real endpoint, opened through Win32Audio by the whole monitor, registers
+// the program's callback object. Wine accepts the registration but never calls
+// a callback (see Win32AudioTest), so the audio service's part is played here:
+// the registered object is told of a change on a thread of its own, as the
+// service would. The report must reach the main window as a posted message and
+// be handled there, on the main thread, where the monitor reads the mute state
+// again for the tray; the notifying thread touches no window.
+TEST(Win32MonitorStack, TheRealEndpointsCallbackReachesTheMainWindowOnTheMainThread) {
+    const char* endpoint = std::getenv("ZQ_CAPTURE_ENDPOINT");
+    ASSERT_TRUE(endpoint && std::string(endpoint) == "1")
+        << "no recording device: run under scripts/wine-session with pulseaudio installed "
+           "(scripts/setup installs it)";
+    TempFolder folder;
+    FolderPlatform windows(folder.Path().wstring() + L"\\");
+    ObservedAudio audio(windows.Windows().Audio);
+    zq::Platform services = windows.Platform();
+    zq::Platform platform{.Loop = services.Loop,
+                          .Desktop = services.Desktop,
+                          .System = services.System,
+                          .Ini = services.Ini,
+                          .Registry = services.Registry,
+                          .Audio = audio,
+                          .Driver = services.Driver,
+                          .Setup = services.Setup,
+                          .Locales = services.Locales,
+                          .Hid = services.Hid,
+                          .DeviceNotifications = services.DeviceNotifications};
+    auto& loop = windows.Windows().Loop;
+    MonitorSession session(platform);
+    ASSERT_NE(audio.Last, nullptr) << "the monitor opened no recording device";
+    auto* real = dynamic_cast<win32::Win32CaptureEndpoint*>(&audio.Last->Real());
+    ASSERT_NE(real, nullptr);
+    EXPECT_TRUE(real->Registered()) << "the endpoint refused the program's callback";
+    ASSERT_NE(real->Callback(), nullptr);
+
+    const std::thread::id mainThread = std::this_thread::get_id();
+    loop.ProcessMessages();
+    const std::size_t readsBefore = audio.Last->ReadOn.size();
+    std::thread service([&] {
+        AUDIO_VOLUME_NOTIFICATION_DATA data{};
+        data.bMuted = TRUE;
+        data.nChannels = 1;
+        real->Callback()->OnNotify(&data);
+    });
+    service.join();
+    EXPECT_EQ(audio.Last->ReadOn.size(), readsBefore) << "handled before the loop ran";
+    const auto end = std::chrono::steady_clock::now() + 5s;
+    while (audio.Last->ReadOn.size() == readsBefore && std::chrono::steady_clock::now() < end) {
+        loop.ProcessMessages();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    ASSERT_GT(audio.Last->ReadOn.size(), readsBefore)
+        << "the notification did not reach the main window";
+    for (const auto& thread : audio.Last->ReadOn)
+        EXPECT_EQ(thread, mainThread);
 }
 
 } // namespace
