@@ -170,20 +170,9 @@ TEST(Win32MonitorStack, TheRealEndpointsCallbackReachesTheMainWindowOnTheMainThr
         << "no recording device: run under scripts/wine-session with pulseaudio installed "
            "(scripts/setup installs it)";
     TempFolder folder;
-    FolderPlatform windows(folder.Path().wstring() + L"\\");
-    ObservedAudio audio(windows.Windows().Audio);
-    zq::Platform services = windows.Platform();
-    zq::Platform platform{.Loop = services.Loop,
-                          .Desktop = services.Desktop,
-                          .System = services.System,
-                          .Ini = services.Ini,
-                          .Registry = services.Registry,
-                          .Audio = audio,
-                          .Driver = services.Driver,
-                          .Setup = services.Setup,
-                          .Locales = services.Locales,
-                          .Hid = services.Hid,
-                          .DeviceNotifications = services.DeviceNotifications};
+    ObservedAudio audio;
+    FolderPlatform windows(folder.WithSeparator(), &audio);
+    zq::Platform& platform = windows.Platform();
     auto& loop = windows.Windows().Loop;
     MonitorSession session(platform);
     ASSERT_NE(audio.Last, nullptr) << "the monitor opened no recording device";
