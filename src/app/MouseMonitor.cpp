@@ -340,10 +340,7 @@ void MouseMonitor::WMDeviceAction(WParam action, LParam state) {
 void MouseMonitor::ExecuteButtonFunction(std::uint8_t, std::uint16_t functionCode, std::uint8_t) {
     if (functionCode != MicrophoneMuteFunctionCode)
         return;
-    const std::optional<bool> before = MicrophoneState();
-    MicrophoneMute();
-    const std::optional<bool> after = MicrophoneState();
-    if (after && after != before)
+    if (MicrophoneMute())
         NoteChange(Change::Microphone);
 }
 
@@ -417,39 +414,43 @@ void MouseMonitor::WMReloadSettings() {
     ApplyLanguage();
 }
 
-void MouseMonitor::MicrophoneMute() {
-    ToggleMicrophone();
+bool MouseMonitor::MicrophoneMute() {
+    const std::optional<bool> muted = ToggleMicrophone();
     // The tray follows at once, whether or not the audio system reports it.
-    UpdateTrayState();
+    UpdateTrayState(muted);
+    return muted.has_value();
 }
 
-void MouseMonitor::ToggleMicrophone() {
+std::optional<bool> MouseMonitor::ToggleMicrophone() {
+    // The legacy mixer's state is not shown: nothing to tell.
     if (!FCoreAudio) {
         const bool muted = MixerGetMute(FPlatform.Audio, FPlatform.Desktop, MixerMicrophone);
         MixerSetMute(FPlatform.Audio, FPlatform.Desktop, MixerMicrophone, !muted);
-        return;
+        return std::nullopt;
     }
     // No capture device when the window was created: each press tries again.
     if (!FEndpoint)
         OpenAudioEndpoint();
     if (!FEndpoint)
-        return;
-    if (ToggleMute(*FEndpoint))
-        return;
+        return std::nullopt;
+    if (const auto muted = ToggleMute(*FEndpoint))
+        return muted;
     // The endpoint stopped working (its device was unplugged or disabled, or the
     // audio service restarted): activate it again on the same device; when the
     // device is gone, drop it so the next press takes the default one of then.
     if (!FEndpoint->Reactivate()) {
         FEndpoint.reset();
-        return;
+        return std::nullopt;
     }
-    ToggleMute(*FEndpoint);
+    return ToggleMute(*FEndpoint);
 }
 
-bool MouseMonitor::ToggleMute(ICaptureEndpoint& endpoint) {
+std::optional<bool> MouseMonitor::ToggleMute(ICaptureEndpoint& endpoint) {
     // When the present state cannot be read there is nothing to toggle from.
     const auto muted = endpoint.GetMute();
-    return muted && endpoint.SetMute(!*muted);
+    if (!muted || !endpoint.SetMute(!*muted))
+        return std::nullopt;
+    return !*muted;
 }
 
 void MouseMonitor::OpenAudioEndpoint() {
@@ -468,10 +469,10 @@ std::optional<bool> MouseMonitor::MicrophoneState() {
     return FEndpoint->GetMute();
 }
 
-void MouseMonitor::UpdateTrayState() {
+void MouseMonitor::UpdateTrayState(std::optional<bool> microphoneMuted) {
     if (!FCreated || FDestroyed)
         return;
-    const std::optional<bool> muted = MicrophoneState();
+    const std::optional<bool> muted = microphoneMuted ? microphoneMuted : MicrophoneState();
     TrayIcon1->SetLook(muted.value_or(false) ? TrayIconForm::MicrophoneMuted : TrayIconForm::Normal,
                        TrayHintText(muted));
 }

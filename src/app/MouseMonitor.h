@@ -75,8 +75,9 @@ public:
 
     // Handles every waiting message, then sleeps 10 ms (used between device commands).
     void ProcessMessageAndSleep10ms();
-    // Toggles the mute state of the default recording device.
-    void MicrophoneMute();
+    // Toggles the mute state of the default recording device; true when the
+    // recording device's mute changed (never for the legacy mixer).
+    bool MicrophoneMute();
 
     // Tray menu entries, in order; About is not visible.
     enum MenuEntry : std::size_t { Config1 = 0, About1 = 1, Exit1 = 2 };
@@ -106,8 +107,9 @@ private:
     void ShowAboutScene();
     void OnSceneClick(const std::string& name);
 
-    // The tray's icon form and hint from the present state.
-    void UpdateTrayState();
+    // The tray's icon form and hint from the present state; a mute state just
+    // set is passed in rather than read back.
+    void UpdateTrayState(std::optional<bool> microphoneMuted = std::nullopt);
     std::u16string TrayHintText(std::optional<bool> microphoneMuted) const;
     // The microphone's mute state, while an endpoint is open and readable.
     std::optional<bool> MicrophoneState();
@@ -119,9 +121,11 @@ private:
     void WMPowerBroadcast(WParam event);
 
     void OpenAudioEndpoint();
-    void ToggleMicrophone();
-    // Reads the endpoint's mute state and sets the opposite; false when either fails.
-    static bool ToggleMute(ICaptureEndpoint& endpoint);
+    // The mute state set, or nullopt when nothing was toggled (or the mixer was).
+    std::optional<bool> ToggleMicrophone();
+    // Reads the endpoint's mute state and sets the opposite; the state set, or
+    // nullopt when either fails.
+    static std::optional<bool> ToggleMute(ICaptureEndpoint& endpoint);
     // The CPI settings of the current profile to the filter driver, and the
     // record once more, marked not to be applied, at shutdown.
     void SetCPIToDriver();

@@ -122,7 +122,7 @@ TEST_F(MicrophoneScenario, WithoutACaptureDeviceTheTrayLooksAsAlways) {
 }
 
 TEST_F(MicrophoneScenario, ChangesOfADeviceNotOpenedAreNotShown) {
-    auto monitor = Start();
+    Start();
     const int headset = FWorld.Microphone.AddDevice();
     FWorld.Microphone.SetMuted(true, headset);
     FWorld.Loop.RunUntilQuiet();
