@@ -25,11 +25,11 @@ void DrawMutedMark(std::span<std::uint32_t> pixels, int width, int height) {
         return;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
+            auto& pixel = pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                                 static_cast<std::size_t>(x)];
             const MarkPart part = MutedMarkAt(x, y, width, height);
-            if (part != MarkPart::None)
-                pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                       static_cast<std::size_t>(x)] =
-                    part == MarkPart::Slash ? MutedMarkColor : MutedMarkEdgeColor;
+            if (part != MarkPart::None && (pixel >> 24) == 0xFF)
+                pixel = part == MarkPart::Slash ? MutedMarkColor : MutedMarkEdgeColor;
         }
 }
 

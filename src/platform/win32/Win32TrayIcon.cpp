@@ -26,7 +26,12 @@ Win32TrayIcon::Win32TrayIcon() {
     FWindow.Reset(::CreateWindowExW(WS_EX_TOOLWINDOW, TrayWindowClassName, L"", WS_POPUP, 0, 0, 0,
                                     0, nullptr, nullptr, wc.hInstance, nullptr));
     ::SetWindowLongPtrW(FWindow.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    FIcon = ::LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
+    // The program's icon at the notification area's size, so the area draws it
+    // (and its muted form) pixel for pixel rather than scaled down.
+    const int size = ::GetSystemMetrics(SM_CXSMICON);
+    FOwnIcon.Reset(static_cast<HICON>(
+        ::LoadImageW(wc.hInstance, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0)));
+    FIcon = FOwnIcon.Get();
     if (!FIcon)
         FIcon = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
     Place();
@@ -44,8 +49,8 @@ bool Win32TrayIcon::SetIconFromFile(const std::filesystem::path& file) {
         ::LoadImageW(nullptr, file.wstring().c_str(), IMAGE_ICON, size, size, LR_LOADFROMFILE)));
     if (!icon)
         return false;
-    FFileIcon = std::move(icon);
-    FIcon = FFileIcon.Get();
+    FOwnIcon = std::move(icon);
+    FIcon = FOwnIcon.Get();
     FMutedIcon.Reset();
     if (FForm == TrayIconForm::MicrophoneMuted)
         FMutedIcon = MakeMutedIcon(FIcon);

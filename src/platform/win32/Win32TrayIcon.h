@@ -47,8 +47,8 @@ private:
     void Choose(std::size_t id);
 
     UniqueWindow FWindow;
-    UniqueIcon FFileIcon;
-    HICON FIcon = nullptr; // the file's icon or the application icon
+    UniqueIcon FOwnIcon;   // the file's icon or the program's own, at the tray's size
+    HICON FIcon = nullptr; // FOwnIcon, or the system's application icon
     UniqueIcon FMutedIcon; // FIcon with the muted mark, made when first needed
     TrayIconForm FForm = TrayIconForm::Normal;
     std::u16string FHint;
