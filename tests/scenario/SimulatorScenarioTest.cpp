@@ -96,6 +96,37 @@ TEST(Simulator, BadLinesAreReportedAndTheRunGoesOn) {
     EXPECT_EQ(run.Lines.back(), "t=3200 exit 0");
 }
 
+TEST(Simulator, WordsFollowTheirLineAndLeaveTheLinesAsTheyAre) {
+    const std::string script = "peer on\nwait 3200\nstatus 2 1\nwait 150\nquit\n";
+    SimulatorOptions options;
+    options.Words = true;
+    const Output worded = Simulate(script, options);
+    const Output plain = Simulate(script);
+
+    auto after = [&](const std::string& line) {
+        const auto it = std::find(worded.Lines.begin(), worded.Lines.end(), line);
+        return it == worded.Lines.end() || it + 1 == worded.Lines.end() ? "(missing)" : *(it + 1);
+    };
+    EXPECT_EQ(after("t=3200 peer-post 7042 1 0"),
+              "       to the configuration program: the mouse switched to CPI level 1");
+    EXPECT_EQ(after("t=3300 driver 8000800c 0100"), "       current CPI level 1");
+    EXPECT_EQ(after("t=3050 hid-set 02060000000000000000000000000000"), "       mode 0");
+    // A line in words already is followed by the next effect.
+    EXPECT_EQ(after("t=0 tray icon normal, hint: GAMING MOUSE DRIVER - Profile 3 - CPI level 1 - "
+                    "Microphone on")
+                  .substr(0, 2),
+              "t=");
+
+    // Without the words every line is an effect, and the effects are the same.
+    std::vector<std::string> effects;
+    for (const auto& line : worded.Lines)
+        if (line.rfind("t=", 0) == 0)
+            effects.push_back(line);
+    EXPECT_LT(effects.size(), worded.Lines.size());
+    EXPECT_EQ(effects, plain.Lines);
+    EXPECT_EQ(plain.Errors, "");
+}
+
 TEST(Simulator, RegistryFolderSeedsTheKeyAndReceivesItBack) {
     zq::test::TempFolder folder;
     const auto registry = folder.Path() / "registry";

@@ -3,7 +3,8 @@
 // and prints what they and the configuration program's stand-in received, one
 // line per effect: "t=<ms since the monitor started> <channel> <details>".
 //
-//   zqmon-drive [SCRIPT]     (the script from standard input without SCRIPT)
+//   zqmon-drive [--words] [SCRIPT]   (the script from standard input without SCRIPT;
+//                                     --words: each line is followed by its words)
 //
 // The virtual devices and their client libraries are those of the Windows tests
 // (tests/devices); this tool uses them to let the real program meet a device.
@@ -20,6 +21,7 @@
 // absent" is skipped with a line saying so.
 
 #include "DriveScript.h"
+#include "EffectWords.h"
 #include "app/Messages.h"
 #include "devices/VirtualMouse.h"
 #include "devices/vfilter/VirtualFilterDriver.h"
@@ -149,7 +151,8 @@ bool WriteValue(const std::u16string& name, const std::vector<std::uint8_t>& byt
 
 class Drive {
 public:
-    explicit Drive(const std::filesystem::path& folder) : FFolder(folder) {}
+    // words: each line is followed by the effect in plain words.
+    Drive(const std::filesystem::path& folder, bool words) : FFolder(folder), FWords(words) {}
     // Processes of the run left after a failure end with it.
     ~Drive() {
         for (const auto* process : {&FMonitor, &FPeer})
@@ -396,7 +399,12 @@ private:
         const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
                             std::chrono::steady_clock::now() - FStart)
                             .count();
-        std::cout << "t=" << ms << " " << channel << " " << details << "\n" << std::flush;
+        std::cout << "t=" << ms << " " << channel << " " << details << "\n";
+        if (FWords)
+            if (const auto words =
+                    zq::drive::WordsLine(static_cast<std::uint64_t>(ms), channel, details))
+                std::cout << *words << "\n";
+        std::cout << std::flush;
     }
 
     static void Complain(int line, const std::string& text) {
@@ -404,6 +412,7 @@ private:
     }
 
     std::filesystem::path FFolder;
+    bool FWords = false;
     std::chrono::steady_clock::time_point FStart = std::chrono::steady_clock::now();
     zq::win32::UniqueHandle FMonitor;
     DWORD FMonitorId = 0;
@@ -429,15 +438,24 @@ std::string PrepareDevices() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc > 2 || (argc == 2 && argv[1][0] == '-')) {
-        std::cerr << "usage: zqmon-drive [SCRIPT]\n";
-        return 2;
+    bool words = false;
+    const char* scriptFile = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--words") {
+            words = true;
+        } else if (!arg.empty() && arg[0] != '-' && !scriptFile) {
+            scriptFile = argv[i];
+        } else {
+            std::cerr << "usage: zqmon-drive [--words] [SCRIPT]\n";
+            return 2;
+        }
     }
     std::ifstream file;
-    if (argc == 2) {
-        file.open(argv[1]);
+    if (scriptFile) {
+        file.open(scriptFile);
         if (!file) {
-            std::cerr << "error: cannot read " << argv[1] << "\n";
+            std::cerr << "error: cannot read " << scriptFile << "\n";
             return 2;
         }
     }
@@ -454,9 +472,9 @@ int main(int argc, char** argv) {
         std::ofstream(folder.Path() / L"config.ini", std::ios::binary) << Config;
         ::RegDeleteTreeW(HKEY_CURRENT_USER, ProfileKey);
 
-        Drive drive(folder.Path());
+        Drive drive(folder.Path(), words);
         if (drive.Start())
-            drive.Run(argc == 2 ? static_cast<std::istream&>(file) : std::cin);
+            drive.Run(scriptFile ? static_cast<std::istream&>(file) : std::cin);
         else
             result = 1;
         ::RegDeleteTreeW(HKEY_CURRENT_USER, ProfileKey);

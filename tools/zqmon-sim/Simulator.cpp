@@ -1,6 +1,7 @@
 #include "Simulator.h"
 
 #include "DriveScript.h"
+#include "EffectWords.h"
 #include "app/Messages.h"
 #include "platform/Text.h"
 #include "profiles/ConfigFile.h"
@@ -51,7 +52,11 @@ Simulator::Simulator(const SimulatorOptions& options, std::ostream& out, std::os
     FWorld = std::make_unique<SimWorld>(program);
     FWorld->System.SetDocumentsFolder(FFolder / "Documents");
     FWorld->Log.SetListener([this](const Effect& effect) {
-        FOut << SimLog::Format(effect) << "\n" << std::flush;
+        FOut << SimLog::Format(effect) << "\n";
+        if (FOptions.Words)
+            if (const auto words = drive::WordsLine(effect.Time, effect.Channel, effect.Details))
+                FOut << *words << "\n";
+        FOut << std::flush;
     });
     // What a person sees in the notification area: the icon's form and hint, and
     // the notices.

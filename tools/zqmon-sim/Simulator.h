@@ -3,7 +3,8 @@
 // the mouse (plug, unplug, its profile and CPI state, button and status
 // reports), the configuration program (present or not, its messages, profiles
 // it stores), the microphone, the tray menu and the clock. Every effect on the
-// outside world is printed as one line "t=<ms> <channel> <details>".
+// outside world is printed as one line "t=<ms> <channel> <details>" (with the
+// Words option followed by an indented line saying it in words).
 
 #include "app/MonitorSession.h"
 #include "platform/sim/SimMouse.h"
@@ -25,6 +26,9 @@ struct SimulatorOptions {
     std::optional<std::filesystem::path> RegistryFolder;
     // config.ini to run with.
     std::optional<std::filesystem::path> ConfigFile;
+    // Each effect's line is followed by the effect in plain words, when the line
+    // does not say it in words already.
+    bool Words = false;
 };
 
 class Simulator {

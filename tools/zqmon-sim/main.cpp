@@ -1,7 +1,7 @@
 // zqmon-sim: the monitor on a simulated mouse, driver, microphone and
 // configuration program, driven by a script (or standard input) on virtual time.
 //
-//   zqmon-sim [--registry DIR] [--config FILE] [SCRIPT]
+//   zqmon-sim [--registry DIR] [--config FILE] [--words] [SCRIPT]
 
 #include "Simulator.h"
 
@@ -12,13 +12,14 @@ namespace {
 
 int Usage() {
     std::cerr
-        << "usage: zqmon-sim [--registry DIR] [--config FILE] [SCRIPT]\n"
+        << "usage: zqmon-sim [--registry DIR] [--config FILE] [--words] [SCRIPT]\n"
            "commands: plug, unplug, active-profile P, cpi-index P I, button BIT, report ID HEX,\n"
            "          status SUB VALUE, peer on|off, send MSG LPARAM,\n"
            "          mic present|absent|muted|unmuted, resume, menu config|exit,\n"
            "          bind P BUTTON FUNCTION, wait MS, quit\n"
            "(bind: the configuration program stores profile P with the button bound\n"
-           " to the function, makes it current and tells the monitor to apply it)\n";
+           " to the function, makes it current and tells the monitor to apply it)\n"
+           "--words: each line is followed by what it means in plain words\n";
     return 2;
 }
 
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if ((arg == "--registry" || arg == "--config") && i + 1 < argc) {
             (arg == "--registry" ? options.RegistryFolder : options.ConfigFile) = argv[++i];
+        } else if (arg == "--words") {
+            options.Words = true;
         } else if (arg == "--help" || arg == "-h") {
             Usage();
             return 0;
