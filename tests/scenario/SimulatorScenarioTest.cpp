@@ -146,6 +146,15 @@ TEST(Simulator, RegistryFolderSeedsTheKeyAndReceivesItBack) {
     EXPECT_EQ(run.Lines.back(), "t=110 exit 0");
 }
 
+TEST(Simulator, AFirstRunWithARegistryFolderNotYetMadeStartsEmptyWithoutComplaint) {
+    zq::test::TempFolder folder;
+    SimulatorOptions options;
+    options.RegistryFolder = folder.Path() / "new";
+    const Output run = Simulate("quit\n", options);
+    EXPECT_EQ(run.Errors, "");
+    EXPECT_TRUE(std::filesystem::exists(folder.Path() / "new" / "allsettings.pfd"));
+}
+
 TEST(Simulator, StoredNamesThatAreNoPlainFileNameStayOutOfTheRegistryFolder) {
     zq::test::TempFolder folder;
     const auto registry = folder.Path() / "registry";

@@ -295,6 +295,9 @@ void Simulator::Seed() {
     if (!FOptions.RegistryFolder)
         return;
     std::error_code ec;
+    // A first run starts with nothing stored; the folder is made at the end.
+    if (!std::filesystem::exists(*FOptions.RegistryFolder, ec) && !ec)
+        return;
     for (const auto& entry : std::filesystem::directory_iterator(*FOptions.RegistryFolder, ec)) {
         std::error_code sizeError;
         if (!entry.is_regular_file(sizeError) || entry.file_size(sizeError) > MaxSeedFileSize ||
