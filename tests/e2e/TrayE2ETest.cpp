@@ -9,14 +9,11 @@
 #include "ScreenPicture.h"
 #include "devices/VirtualMouse.h"
 #include "devices/vfilter/VirtualFilterDriver.h"
-#include "profiles/FactoryDefaults.h"
-#include "profiles/ProfileRecords.h"
+#include "support/win32/StoredGame.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
-#include <memory>
 #include <string>
 
 namespace zq::e2e {
@@ -91,32 +88,14 @@ protected:
         ASSERT_TRUE(VirtualMouse::Reset());
         ASSERT_TRUE(VirtualFilterDriver::Clear());
         ASSERT_TRUE(VirtualMouse::SetActiveProfile(2));
-        StoreGameWithMuteButton();
+        // Game 3, the current one of the factory settings and the mouse's
+        // profile 2, with button 0 bound to microphone mute.
+        ASSERT_TRUE(test::StoreGameWithButtonBound(ProfileKey, 3, 0, MicrophoneMuteFunctionCode));
         FInstall.WriteFile("config.ini", Config);
     }
     void TearDown() override {
         FMonitor.Kill();
         ::RegDeleteTreeW(HKEY_CURRENT_USER, ProfileKey);
-    }
-
-    // Game 3, the current one of the factory settings and the mouse's profile
-    // 2, with button 0 bound to microphone mute, as the configuration program
-    // stores it.
-    static void StoreGameWithMuteButton() {
-        ::RegDeleteTreeW(HKEY_CURRENT_USER, ProfileKey);
-        auto profile = std::make_unique<TMouseProfileInfo>();
-        std::memset(profile.get(), 0, sizeof(TMouseProfileInfo));
-        SetGameProfileDefaults(*profile, 3, 45000.0);
-        profile->ConfigInfo.ButtonFuncInfo[0].FunctionCode = MicrophoneMuteFunctionCode;
-        HKEY raw = nullptr;
-        ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, ProfileKey, 0, nullptr, 0, KEY_SET_VALUE,
-                                    nullptr, &raw, nullptr),
-                  ERROR_SUCCESS);
-        const win32::UniqueKey key(raw);
-        ASSERT_EQ(::RegSetValueExW(key.Get(), L"Profile3.pfd", 0, REG_BINARY,
-                                   reinterpret_cast<const BYTE*>(profile.get()),
-                                   sizeof(TMouseProfileInfo)),
-                  ERROR_SUCCESS);
     }
 
     MonitorInstall FInstall{false};

@@ -10,6 +10,7 @@
 #include "profiles/FactoryDefaults.h"
 #include "profiles/ProfileRecords.h"
 #include "support/TempFolder.h"
+#include "support/win32/StoredGame.h"
 
 #include <gtest/gtest.h>
 
@@ -99,22 +100,7 @@ TEST(Win32MonitorStack, AButtonBoundToMuteTogglesTheRealRecordingDevice) {
 
     // Game 3's profile, the current one of the factory settings, with button 0
     // bound to microphone mute, as the configuration program stores it.
-    ::RegDeleteTreeW(HKEY_CURRENT_USER, ProfileKey);
-    auto profile = std::make_unique<TMouseProfileInfo>();
-    std::memset(profile.get(), 0, sizeof(TMouseProfileInfo));
-    SetGameProfileDefaults(*profile, 3, 45000.0);
-    profile->ConfigInfo.ButtonFuncInfo[0].FunctionCode = MicrophoneMuteFunctionCode;
-    HKEY raw = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_CURRENT_USER, ProfileKey, 0, nullptr, 0, KEY_SET_VALUE,
-                                nullptr, &raw, nullptr),
-              ERROR_SUCCESS);
-    {
-        const win32::UniqueKey key(raw);
-        ASSERT_EQ(::RegSetValueExW(key.Get(), L"Profile3.pfd", 0, REG_BINARY,
-                                   reinterpret_cast<const BYTE*>(profile.get()),
-                                   sizeof(TMouseProfileInfo)),
-                  ERROR_SUCCESS);
-    }
+    ASSERT_TRUE(StoreGameWithButtonBound(ProfileKey, 3, 0, MicrophoneMuteFunctionCode));
 
     TempFolder folder;
     std::ofstream(folder.Path() / "config.ini", std::ios::binary)
