@@ -417,7 +417,8 @@ void MouseMonitor::WMReloadSettings() {
 bool MouseMonitor::MicrophoneMute() {
     const std::optional<bool> muted = ToggleMicrophone();
     // The tray follows at once, whether or not the audio system reports it.
-    UpdateTrayState(muted);
+    FMicrophoneMuted = muted ? muted : ReadMicrophoneState();
+    UpdateTrayState();
     return muted.has_value();
 }
 
@@ -461,30 +462,31 @@ void MouseMonitor::OpenAudioEndpoint() {
     } catch (...) {
         FEndpoint.reset();
     }
+    FMicrophoneMuted = ReadMicrophoneState();
 }
 
-std::optional<bool> MouseMonitor::MicrophoneState() {
+std::optional<bool> MouseMonitor::ReadMicrophoneState() {
     if (!FCoreAudio || !FEndpoint)
         return std::nullopt;
     return FEndpoint->GetMute();
 }
 
-void MouseMonitor::UpdateTrayState(std::optional<bool> microphoneMuted) {
+void MouseMonitor::UpdateTrayState() {
     if (!FCreated || FDestroyed)
         return;
-    const std::optional<bool> muted = microphoneMuted ? microphoneMuted : MicrophoneState();
-    TrayIcon1->SetLook(muted.value_or(false) ? TrayIconForm::MicrophoneMuted : TrayIconForm::Normal,
-                       TrayHintText(muted));
+    TrayIcon1->SetLook(FMicrophoneMuted.value_or(false) ? TrayIconForm::MicrophoneMuted
+                                                        : TrayIconForm::Normal,
+                       TrayHintText());
 }
 
-std::u16string MouseMonitor::TrayHintText(std::optional<bool> microphoneMuted) const {
+std::u16string MouseMonitor::TrayHintText() const {
     // "GAMING MOUSE DRIVER - Profile 3 - CPI level 2 - Microphone off", each word
     // translated; profiles and levels are counted from 1, as the mouse shows them.
     std::u16string hint = Translate(TrayHint) + u" - " + Translate(u"Profile") + u" " +
                           IntToText(FDM.FProfileIndex + 1) + u" - " + Translate(u"CPI level") +
                           u" " + IntToText(FCPIUNIT.CurrentCpi + 1);
-    if (microphoneMuted)
-        hint += u" - " + Translate(*microphoneMuted ? u"Microphone off" : u"Microphone on");
+    if (FMicrophoneMuted)
+        hint += u" - " + Translate(*FMicrophoneMuted ? u"Microphone off" : u"Microphone on");
     // The notification area keeps no more; a long translation is cut, not refused.
     if (hint.size() > TrayHintLimit)
         hint.resize(TrayHintLimit);
@@ -507,9 +509,8 @@ void MouseMonitor::TimerNoticeTimer() {
     auto add = [&text](const std::u16string& part) {
         text += (text.empty() ? u"" : u" - ") + part;
     };
-    if (FNoticeMicrophone)
-        if (const auto muted = MicrophoneState())
-            add(Translate(*muted ? u"Microphone off" : u"Microphone on"));
+    if (FNoticeMicrophone && FMicrophoneMuted)
+        add(Translate(*FMicrophoneMuted ? u"Microphone off" : u"Microphone on"));
     if (FNoticeProfile)
         add(Translate(u"Profile") + u" " + IntToText(FDM.FProfileIndex + 1));
     if (FNoticeProfile || FNoticeCpi)
@@ -520,6 +521,7 @@ void MouseMonitor::TimerNoticeTimer() {
 }
 
 void MouseMonitor::WMMicrophoneChanged() {
+    FMicrophoneMuted = ReadMicrophoneState();
     UpdateTrayState();
 }
 

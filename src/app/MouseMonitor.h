@@ -107,12 +107,11 @@ private:
     void ShowAboutScene();
     void OnSceneClick(const std::string& name);
 
-    // The tray's icon form and hint from the present state; a mute state just
-    // set is passed in rather than read back.
-    void UpdateTrayState(std::optional<bool> microphoneMuted = std::nullopt);
-    std::u16string TrayHintText(std::optional<bool> microphoneMuted) const;
-    // The microphone's mute state, while an endpoint is open and readable.
-    std::optional<bool> MicrophoneState();
+    // The tray's icon form and hint from the present state.
+    void UpdateTrayState();
+    std::u16string TrayHintText() const;
+    // The endpoint's mute state read from it, while it is open and readable.
+    std::optional<bool> ReadMicrophoneState();
     // A change made with the mouse, told in a notice once changes stop for a while.
     enum class Change { Microphone, Profile, Cpi };
     void NoteChange(Change change);
@@ -151,6 +150,10 @@ private:
     // The capture endpoint, opened once and kept while it works (empty until it
     // could be opened, and again once its device has gone).
     std::unique_ptr<ICaptureEndpoint> FEndpoint;
+    // Its mute state as last set or read (at opening, and when the audio system
+    // reports a change); empty without a readable endpoint. The tray shows it
+    // without asking the endpoint on every change of profile or CPI level.
+    std::optional<bool> FMicrophoneMuted;
     // Reports of the default capture device changing, kept while the option asks.
     std::unique_ptr<IAudioWatch> FDefaultMicrophoneWatch;
     TMonitorOptions FOptions;
