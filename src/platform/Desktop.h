@@ -70,7 +70,6 @@ public:
     virtual ~ITrayIcon() = default;
     // Loads the icon file; false (keeping the application icon) when it cannot.
     virtual bool SetIconFromFile(const std::filesystem::path& file) = 0;
-    virtual void SetHint(const std::u16string& hint) = 0;
     // The icon's form and hint together, so the shell is told once per change.
     virtual void SetLook(TrayIconForm form, const std::u16string& hint) = 0;
     // A balloon notice from the icon; the shell shows it for a while.

@@ -8,37 +8,6 @@ namespace zq::e2e {
 
 namespace {
 
-// The screen's device context, released with its owner.
-class ScreenContext {
-public:
-    ScreenContext() : FDc(::GetDC(nullptr)) {}
-    ~ScreenContext() {
-        if (FDc)
-            ::ReleaseDC(nullptr, FDc);
-    }
-    ScreenContext(const ScreenContext&) = delete;
-    ScreenContext& operator=(const ScreenContext&) = delete;
-    HDC Get() const { return FDc; }
-
-private:
-    HDC FDc;
-};
-
-class MemoryContext {
-public:
-    explicit MemoryContext(HDC like) : FDc(::CreateCompatibleDC(like)) {}
-    ~MemoryContext() {
-        if (FDc)
-            ::DeleteDC(FDc);
-    }
-    MemoryContext(const MemoryContext&) = delete;
-    MemoryContext& operator=(const MemoryContext&) = delete;
-    HDC Get() const { return FDc; }
-
-private:
-    HDC FDc;
-};
-
 template <typename T> void Put(std::ofstream& out, T value) {
     for (std::size_t i = 0; i < sizeof(T); ++i)
         out.put(static_cast<char>((static_cast<std::uint64_t>(value) >> (8 * i)) & 0xFF));
@@ -50,9 +19,9 @@ std::optional<ScreenPicture> ScreenPicture::Take(const RECT& area) {
     const int width = area.right - area.left, height = area.bottom - area.top;
     if (width <= 0 || height <= 0)
         return std::nullopt;
-    const ScreenContext screen;
-    const MemoryContext memory(screen.Get());
-    if (!screen.Get() || !memory.Get())
+    const win32::UniqueScreenDc screen(::GetDC(nullptr));
+    const win32::UniqueMemoryDc memory(::CreateCompatibleDC(screen.Get()));
+    if (!screen || !memory)
         return std::nullopt;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);

@@ -64,7 +64,6 @@ public:
     ~SimTrayIcon() override;
 
     bool SetIconFromFile(const std::filesystem::path& file) override;
-    void SetHint(const std::u16string& hint) override { SetLook(FForm, hint); }
     void SetLook(TrayIconForm form, const std::u16string& hint) override;
     void ShowNotice(const std::u16string& title, const std::u16string& text) override;
     void SetMenu(const std::vector<TrayMenuItem>& items) override { FMenu = items; }

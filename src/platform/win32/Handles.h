@@ -99,6 +99,22 @@ struct BitmapTraits {
 };
 using UniqueBitmap = UniqueResource<HBITMAP, BitmapTraits>;
 
+// The whole screen's device context, from GetDC(nullptr).
+struct ScreenDcTraits {
+    static HDC Invalid() { return nullptr; }
+    static bool IsValid(HDC dc) { return dc != nullptr; }
+    static void Close(HDC dc) { ::ReleaseDC(nullptr, dc); }
+};
+using UniqueScreenDc = UniqueResource<HDC, ScreenDcTraits>;
+
+// A memory device context, from CreateCompatibleDC.
+struct MemoryDcTraits {
+    static HDC Invalid() { return nullptr; }
+    static bool IsValid(HDC dc) { return dc != nullptr; }
+    static void Close(HDC dc) { ::DeleteDC(dc); }
+};
+using UniqueMemoryDc = UniqueResource<HDC, MemoryDcTraits>;
+
 // Owns one reference of a COM interface.
 template <typename T> class ComPtr {
 public:

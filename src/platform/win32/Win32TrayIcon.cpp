@@ -58,10 +58,6 @@ bool Win32TrayIcon::SetIconFromFile(const std::filesystem::path& file) {
     return true;
 }
 
-void Win32TrayIcon::SetHint(const std::u16string& hint) {
-    SetLook(FForm, hint);
-}
-
 void Win32TrayIcon::SetLook(TrayIconForm form, const std::u16string& hint) {
     if (form == FForm && hint == FHint)
         return;
@@ -209,13 +205,12 @@ UniqueIcon MakeMutedIcon(HICON source) {
         return bi;
     };
     std::vector<std::uint32_t> pixels(count), transparent(count);
-    HDC screen = ::GetDC(nullptr);
+    const UniqueScreenDc screen(::GetDC(nullptr));
     BITMAPINFO colorFormat = format(), maskFormat = format();
-    const bool read = ::GetDIBits(screen, color.Get(), 0, height, pixels.data(), &colorFormat,
+    const bool read = ::GetDIBits(screen.Get(), color.Get(), 0, height, pixels.data(), &colorFormat,
                                   DIB_RGB_COLORS) == height &&
-                      ::GetDIBits(screen, mask.Get(), 0, height, transparent.data(), &maskFormat,
-                                  DIB_RGB_COLORS) == height;
-    ::ReleaseDC(nullptr, screen);
+                      ::GetDIBits(screen.Get(), mask.Get(), 0, height, transparent.data(),
+                                  &maskFormat, DIB_RGB_COLORS) == height;
     if (!read)
         return {};
     // An icon without an alpha channel takes its transparency from the mask; the
