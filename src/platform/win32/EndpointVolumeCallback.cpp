@@ -33,18 +33,13 @@ ULONG STDMETHODCALLTYPE TMyEndpointVolumeCallback::Release() {
 }
 
 HRESULT STDMETHODCALLTYPE TMyEndpointVolumeCallback::OnNotify(PAUDIO_VOLUME_NOTIFICATION_DATA) {
-    // Only posted: this is the audio service's thread, and the window's state
-    // belongs to the main thread. A window already gone just drops the message.
-    const std::lock_guard lock(FTargetLock);
-    if (FWindow)
-        ::PostMessageW(FWindow, FMessage, 0, 0);
+    // A window already gone just drops the message.
+    FTarget.Post();
     return S_OK;
 }
 
 void TMyEndpointVolumeCallback::SetTarget(HWND window, UINT msg) {
-    const std::lock_guard lock(FTargetLock);
-    FWindow = window;
-    FMessage = msg;
+    FTarget.Set(window, msg);
 }
 
 HRESULT STDMETHODCALLTYPE TMyEndpointVolumeCallback::QueryInterface(REFIID iid, void** object) {

@@ -7,11 +7,11 @@
 // goes away at its last release, whoever holds that.
 
 #include "platform/win32/Handles.h"
+#include "platform/win32/ReportTarget.h"
 
 #include <endpointvolume.h>
 
 #include <atomic>
-#include <mutex>
 
 namespace zq::win32 {
 
@@ -38,9 +38,7 @@ private:
     TMyEndpointVolumeCallback();
 
     std::atomic<ULONG> FRefs{1};
-    std::mutex FTargetLock;
-    HWND FWindow = nullptr;
-    UINT FMessage = 0;
+    ReportTarget FTarget;
     static inline std::atomic<long> FLive{0};
 };
 

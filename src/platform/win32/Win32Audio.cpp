@@ -1,5 +1,6 @@
 #include "platform/win32/Win32Audio.h"
 
+#include "platform/win32/ReportTarget.h"
 #include "platform/win32/Win32CaptureEndpoint.h"
 
 #include <endpointvolume.h>
@@ -8,7 +9,6 @@
 #include <objbase.h>
 
 #include <atomic>
-#include <mutex>
 
 namespace zq::win32 {
 
@@ -38,10 +38,7 @@ public:
     DefaultDeviceClient& operator=(const DefaultDeviceClient&) = delete;
     ~DefaultDeviceClient() = default;
 
-    void Stop() {
-        const std::lock_guard lock(FLock);
-        FWindow = nullptr;
-    }
+    void Stop() { FTarget.Set(nullptr, 0); }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefs; }
     ULONG STDMETHODCALLTYPE Release() override {
         const ULONG left = --FRefs;
@@ -61,11 +58,8 @@ public:
         return E_NOINTERFACE;
     }
     HRESULT STDMETHODCALLTYPE OnDefaultDeviceChanged(EDataFlow flow, ERole role, LPCWSTR) override {
-        if (flow == eCapture && role == eMultimedia) {
-            const std::lock_guard lock(FLock);
-            if (FWindow)
-                ::PostMessageW(FWindow, FMessage, 0, 0);
-        }
+        if (flow == eCapture && role == eMultimedia)
+            FTarget.Post();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE OnDeviceStateChanged(LPCWSTR, DWORD) override { return S_OK; }
@@ -76,11 +70,9 @@ public:
     }
 
 private:
-    DefaultDeviceClient(HWND window, UINT msg) : FWindow(window), FMessage(msg) {}
+    DefaultDeviceClient(HWND window, UINT msg) { FTarget.Set(window, msg); }
     std::atomic<ULONG> FRefs{1};
-    std::mutex FLock;
-    HWND FWindow;
-    UINT FMessage;
+    ReportTarget FTarget;
 };
 
 // The registration of a DefaultDeviceClient, ended when dropped.
