@@ -1,6 +1,7 @@
 #include "platform/win32/Win32DriverControl.h"
 
 #include "platform/win32/Handles.h"
+#include "platform/win32/OverlappedBlock.h"
 
 #include <algorithm>
 #include <memory>
@@ -78,10 +79,10 @@ public:
                                void* output, std::uint32_t outputSize) override {
         if (FRequest || (inputSize > 0 && !input) || (outputSize > 0 && !output))
             return ERROR_INVALID_PARAMETER;
+        FreeEndedRequests();
         auto request = std::make_unique<Request>();
         if (!request->Done)
             return FailureCode();
-        request->Overlapped.hEvent = request->Done.Get();
         const auto* in = static_cast<const std::uint8_t*>(input);
         request->Input.assign(in, in + inputSize);
         request->Output.assign(outputSize, 0);
@@ -121,11 +122,8 @@ public:
     }
 
 private:
-    // A request's own block: the system writes its buffers and its status until
-    // the request has ended, whoever waits for it.
-    struct Request {
-        OVERLAPPED Overlapped{};
-        UniqueHandle Done{::CreateEventW(nullptr, TRUE, FALSE, nullptr)}; // manual reset
+    // A request's own buffers, with its block.
+    struct Request : OverlappedBlock {
         std::vector<std::uint8_t> Input;
         std::vector<std::uint8_t> Output;
     };
@@ -133,21 +131,21 @@ private:
     // Cancels the request under way and waits for it at most waitMs; true when it
     // has ended. A driver may end pending requests only when its handle closes:
     // then the handle closes now and the request gets the same time again. One
-    // that still has not ended is let go, and its block is never freed, since
+    // that still has not ended is let go, its block kept until it ends, since
     // the system may still write to it.
     bool Cancel(DWORD waitMs) {
         if (!FRequest)
             return true;
         ::CancelIoEx(FDevice.Get(), &FRequest->Overlapped);
-        bool ended = ::WaitForSingleObject(FRequest->Done.Get(), waitMs) == WAIT_OBJECT_0;
+        bool ended = FRequest->WaitEnded(waitMs);
         if (!ended) {
             FDevice.Reset();
-            ended = ::WaitForSingleObject(FRequest->Done.Get(), waitMs) == WAIT_OBJECT_0;
+            ended = FRequest->WaitEnded(waitMs);
         }
         if (ended)
             FRequest.reset();
         else
-            static_cast<void>(FRequest.release()); // left to the system for good
+            KeepUntilEnded(std::move(FRequest));
         return ended;
     }
 

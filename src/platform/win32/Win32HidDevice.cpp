@@ -1,7 +1,8 @@
 #include "platform/win32/Win32HidDevice.h"
 
+#include "platform/win32/OverlappedBlock.h"
+
 #include <algorithm>
-#include <mutex>
 #include <stdexcept>
 
 #include <winioctl.h>
@@ -30,36 +31,9 @@ constexpr DWORD TransferTimeoutMs = 1000;
 // How long a cancelled transfer may take to end before it is left to finish alone.
 constexpr DWORD CancelGraceMs = 100;
 
-struct PendingTransfer {
-    OVERLAPPED Overlapped{};
-    UniqueHandle Done; // manual reset, the overlapped's event
+// A transfer's own buffer, with its block.
+struct TransferBlock : OverlappedBlock {
     std::vector<std::uint8_t> Buffer;
-};
-
-// Transfers that neither ended in time nor after their cancellation: the system
-// may still complete them, writing their buffer and setting their event, so they
-// are kept until then. Each holds one report; a device that never answers makes
-// at most one per transfer the program tries.
-class AbandonedTransfers {
-public:
-    static AbandonedTransfers& Instance() {
-        static AbandonedTransfers instance;
-        return instance;
-    }
-    void Keep(std::unique_ptr<PendingTransfer> transfer) {
-        std::lock_guard lock(FLock);
-        FTransfers.push_back(std::move(transfer));
-    }
-    void Reap() {
-        std::lock_guard lock(FLock);
-        std::erase_if(FTransfers, [](const auto& t) {
-            return ::WaitForSingleObject(t->Done.Get(), 0) == WAIT_OBJECT_0;
-        });
-    }
-
-private:
-    std::mutex FLock;
-    std::vector<std::unique_ptr<PendingTransfer>> FTransfers;
 };
 
 } // namespace
@@ -121,17 +95,15 @@ std::uint32_t Win32HidDevice::Write(std::span<const std::uint8_t> report) {
 
 std::uint32_t Win32HidDevice::Transfer(DWORD code, std::span<const std::uint8_t> request,
                                        std::span<std::uint8_t> reply) {
-    AbandonedTransfers::Instance().Reap();
+    FreeEndedRequests();
     if (request.empty())
         return ERROR_INVALID_PARAMETER;
     // The transfer owns its buffer and event: if it outlives its wait, the system
     // may still write them after the caller's report is gone.
-    auto transfer = std::make_unique<PendingTransfer>();
-    transfer->Buffer.assign(request.begin(), request.end());
-    transfer->Done.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    auto transfer = std::make_unique<TransferBlock>();
     if (!transfer->Done)
         return FailureCode();
-    transfer->Overlapped.hEvent = transfer->Done.Get();
+    transfer->Buffer.assign(request.begin(), request.end());
 
     const DWORD size = static_cast<DWORD>(transfer->Buffer.size());
     std::uint8_t* data = transfer->Buffer.data();
@@ -145,11 +117,11 @@ std::uint32_t Win32HidDevice::Transfer(DWORD code, std::span<const std::uint8_t>
     if (!done && ::GetLastError() != ERROR_IO_PENDING)
         return FailureCode();
 
-    if (::WaitForSingleObject(transfer->Done.Get(), TransferTimeoutMs) != WAIT_OBJECT_0) {
+    if (!transfer->WaitEnded(TransferTimeoutMs)) {
         // A device that does not answer must not hold the caller for ever.
         ::CancelIoEx(FHandle.Get(), &transfer->Overlapped);
-        if (::WaitForSingleObject(transfer->Done.Get(), CancelGraceMs) != WAIT_OBJECT_0)
-            AbandonedTransfers::Instance().Keep(std::move(transfer));
+        if (!transfer->WaitEnded(CancelGraceMs))
+            KeepUntilEnded(std::move(transfer));
         return ERROR_SEM_TIMEOUT;
     }
     DWORD transferred = 0;
