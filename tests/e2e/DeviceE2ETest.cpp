@@ -22,7 +22,6 @@ using devices::MouseTransfer;
 using devices::VirtualFilterDriver;
 using devices::VirtualMouse;
 
-constexpr int MenuExit = 2;
 constexpr std::uint32_t SetCpiRequest = 0x80008004;
 constexpr std::uint32_t SetCpiLevelRequest = 0x8000800C;
 

@@ -56,7 +56,7 @@ TEST_F(LanguageE2E, TitleFollowsTheStoredLanguageAndItsChange) {
     DWORD_PTR result = 0;
     ASSERT_NE(::SendMessageTimeoutW(MonitorWindow(), 7037, 0, 0, SMTO_NORMAL, 10000, &result), 0);
     EXPECT_EQ(MonitorTitle(), L"GAMING MOUSE MONITOR");
-    ChooseTrayMenuEntry(FMonitor.Id(), 2);
+    ChooseTrayMenuEntry(FMonitor.Id(), MenuExit);
     EXPECT_EQ(FMonitor.WaitForExit(), std::optional<DWORD>(0));
 }
 
@@ -69,7 +69,7 @@ TEST_F(LanguageE2E, ACorruptOrTruncatedTranslatorsFileDoesNotStopTheMonitor) {
     ASSERT_NE(MonitorWindow(), nullptr);
     EXPECT_EQ(MonitorTitle(), L"GAMING MOUSE MONITOR");
     FInstall.WriteFile("ui.local", std::string(4096, '\xFF'));
-    ChooseTrayMenuEntry(FMonitor.Id(), 2);
+    ChooseTrayMenuEntry(FMonitor.Id(), MenuExit);
     EXPECT_EQ(FMonitor.WaitForExit(), std::optional<DWORD>(0));
 }
 

@@ -3,7 +3,6 @@
 #include "platform/win32/Win32TrayIcon.h"
 
 #include <fstream>
-#include <sstream>
 
 namespace zq::e2e {
 
@@ -77,10 +76,11 @@ Process MonitorInstall::StartPeer(const std::wstring& arguments) const {
 }
 
 std::vector<std::string> MonitorInstall::PeerLog() const {
-    std::ifstream in(Folder() / L"peer.log");
+    std::ifstream in(Folder() / L"peer.log", std::ios::binary);
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
+        if (!in.eof()) // ended by a newline
+            lines.push_back(line);
     return lines;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // An installed copy of the monitor in a folder of its own, started as a real
-// process, and the means to act on it as the shell and a user would.
+// process, and the means to act on it as the shell and a user would. The
+// end-to-end tests use it, and so does zqmon-drive, which plays a script on it.
 
 #include "platform/win32/Handles.h"
 #include "support/TempFolder.h"
@@ -15,7 +16,7 @@ namespace zq::e2e {
 
 using namespace std::chrono_literals;
 
-// Folder of this test program, where the build puts ZQMON.EXE and the peer too.
+// Folder of the running program, where the build puts ZQMON.EXE and the peer too.
 std::filesystem::path BuildFolder();
 
 // Waits until cond holds or the time is up; true when it held.
@@ -58,13 +59,19 @@ public:
     Process StartMonitor() const;
     // Starts the configuration program stand-in and waits for its window.
     Process StartPeer(const std::wstring& arguments = L"") const;
-    // Lines of the stand-in's log ("started ...", "shown", "message ...").
+    // Whole lines of the stand-in's log ("started ...", "shown", "message ..."),
+    // without one it is still writing.
     std::vector<std::string> PeerLog() const;
     bool PeerLogged(const std::string& line) const;
 
 private:
     test::TempFolder FFolder; // removed with the install
 };
+
+// Positions of the entries in the monitor's tray menu.
+constexpr int MenuConfig = 0;
+constexpr int MenuAbout = 1;
+constexpr int MenuExit = 2;
 
 // The monitor's windows as another process finds them.
 HWND MonitorWindow();

@@ -39,7 +39,7 @@ protected:
     void RunOnce(const MonitorInstall& install) {
         Process monitor = install.StartMonitor();
         ASSERT_NE(MonitorWindow(), nullptr);
-        ChooseTrayMenuEntry(monitor.Id(), 2);
+        ChooseTrayMenuEntry(monitor.Id(), MenuExit);
         ASSERT_EQ(monitor.WaitForExit(), std::optional<DWORD>(0));
     }
 };

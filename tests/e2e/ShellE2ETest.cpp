@@ -8,10 +8,6 @@
 namespace zq::e2e {
 namespace {
 
-constexpr int MenuConfig = 0;
-constexpr int MenuAbout = 1;
-constexpr int MenuExit = 2;
-
 class ShellE2E : public ::testing::Test {
 protected:
     void TearDown() override {

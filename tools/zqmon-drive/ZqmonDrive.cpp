@@ -25,9 +25,9 @@
 #include "app/Messages.h"
 #include "devices/VirtualMouse.h"
 #include "devices/vfilter/VirtualFilterDriver.h"
+#include "e2e/MonitorProcess.h"
 #include "platform/sim/SimLog.h"
 #include "platform/win32/Handles.h"
-#include "platform/win32/Win32TrayIcon.h"
 
 #include <windows.h>
 
@@ -37,7 +37,6 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -48,81 +47,17 @@ using zq::devices::MouseTransfer;
 using zq::devices::VirtualFilterDriver;
 using zq::devices::VirtualMouse;
 using zq::drive::Step;
+using zq::e2e::ConfigWindow;
+using zq::e2e::MonitorInstall;
+using zq::e2e::MonitorWindow;
+using zq::e2e::Process;
 
 // The stored profiles of the run go under a key of their own, cleared first.
 constexpr wchar_t ProfileKey[] = L"software\\ZQMONDEMO";
 constexpr char Config[] = "[options]\r\nProfileRegFolder=ZQMONDEMO\r\n"
                           "[IncludeHIDDeviceList]\r\nid1=HID\\VID_7A51&PID_0C01&MI_01\r\n";
 constexpr auto PollInterval = 20ms;
-// Positions in the tray menu Config / About / Exit.
-constexpr int MenuConfig = 0;
-constexpr int MenuExit = 2;
 constexpr auto WindowLimit = 20s; // for a window to appear or a process to end
-
-std::filesystem::path ProgramFolder() {
-    wchar_t path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    return std::filesystem::path(std::wstring(path, length)).parent_path();
-}
-
-// A fresh install folder in the temporary folder, removed at the end.
-class InstallFolder {
-public:
-    InstallFolder() {
-        wchar_t temp[MAX_PATH];
-        ::GetTempPathW(MAX_PATH, temp);
-        FPath = std::filesystem::path(temp) /
-                ("zqmon-drive-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                 std::to_string(::GetTickCount64()));
-        std::filesystem::create_directories(FPath);
-    }
-    ~InstallFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(FPath, ec);
-    }
-    InstallFolder(const InstallFolder&) = delete;
-    InstallFolder& operator=(const InstallFolder&) = delete;
-    const std::filesystem::path& Path() const { return FPath; }
-
-private:
-    std::filesystem::path FPath;
-};
-
-zq::win32::UniqueHandle StartProcess(const std::filesystem::path& program) {
-    std::wstring commandLine = L"\"" + program.wstring() + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION info{};
-    const std::wstring folder = program.parent_path().wstring();
-    if (!::CreateProcessW(program.wstring().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
-                          nullptr, folder.c_str(), &startup, &info))
-        return {};
-    const zq::win32::UniqueHandle thread(info.hThread);
-    return zq::win32::UniqueHandle(info.hProcess);
-}
-
-bool Ended(HANDLE process) {
-    return ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-}
-
-HWND MonitorWindow() {
-    return ::FindWindowW(L"TZQMONMAIN", nullptr);
-}
-
-HWND PeerWindow() {
-    return ::FindWindowW(L"TZQCFGMAIN", nullptr);
-}
-
-HWND TrayWindowOf(DWORD processId) {
-    HWND window = nullptr;
-    while ((window = ::FindWindowExW(nullptr, window, zq::win32::TrayWindowClassName, nullptr))) {
-        DWORD owner = 0;
-        ::GetWindowThreadProcessId(window, &owner);
-        if (owner == processId)
-            return window;
-    }
-    return nullptr;
-}
 
 std::vector<std::uint8_t> ReadValue(const std::u16string& name) {
     const std::wstring wide(name.begin(), name.end());
@@ -152,12 +87,11 @@ bool WriteValue(const std::u16string& name, const std::vector<std::uint8_t>& byt
 class Drive {
 public:
     // words: each line is followed by the effect in plain words.
-    Drive(const std::filesystem::path& folder, bool words) : FFolder(folder), FWords(words) {}
+    Drive(const MonitorInstall& install, bool words) : FInstall(install), FWords(words) {}
     // Processes of the run left after a failure end with it.
     ~Drive() {
-        for (const auto* process : {&FMonitor, &FPeer})
-            if (*process && !Ended(process->Get()))
-                ::TerminateProcess(process->Get(), 1);
+        FMonitor.Kill();
+        FPeer.Kill();
     }
     Drive(const Drive&) = delete;
     Drive& operator=(const Drive&) = delete;
@@ -169,12 +103,12 @@ public:
             return false;
         }
         FStart = std::chrono::steady_clock::now();
-        FMonitor = StartProcess(FFolder / L"ZQMON.EXE");
-        if (!FMonitor) {
+        // Started here rather than by the install: the logs are polled while it comes up.
+        FMonitor = Process::Start(FInstall.Folder() / L"ZQMON.EXE");
+        if (!FMonitor.Handle()) {
             std::cerr << "zqmon-drive: ZQMON.EXE did not start\n";
             return false;
         }
-        FMonitorId = ::GetProcessId(FMonitor.Get());
         if (!PollUntil([] { return MonitorWindow() != nullptr; }, WindowLimit)) {
             std::cerr << "zqmon-drive: the monitor's window did not appear\n";
             return false;
@@ -184,7 +118,7 @@ public:
 
     void Run(std::istream& script) {
         int lineNumber = 0;
-        for (std::string line; FMonitor && std::getline(script, line);) {
+        for (std::string line; FMonitor.Handle() && std::getline(script, line);) {
             ++lineNumber;
             const Step step = zq::drive::ParseLine(line);
             if (!step.Error.empty())
@@ -231,8 +165,8 @@ private:
             return {};
         case Step::Kind::Menu:
             if (step.On)
-                return ChooseMenuEntry(MenuConfig);
-            return EndMonitor([this] { return ChooseMenuEntry(MenuExit); });
+                return ChooseMenuEntry(zq::e2e::MenuConfig);
+            return EndMonitor([this] { return ChooseMenuEntry(zq::e2e::MenuExit); });
         case Step::Kind::Wait:
             PollUntil([] { return false; }, std::chrono::milliseconds(step.A));
             return {};
@@ -246,26 +180,27 @@ private:
         return {};
     }
 
-    // The configuration program's window, as the stand-in.
+    // The configuration program's window, as the stand-in; the logs are polled
+    // while it comes up.
     std::string StartPeer() {
-        if (PeerWindow())
+        if (ConfigWindow())
             return {};
-        FPeer = StartProcess(FFolder / L"ZQCFG.EXE");
-        if (!FPeer || !PollUntil([] { return PeerWindow() != nullptr; }, WindowLimit))
+        FPeer = Process::Start(FInstall.Folder() / L"ZQCFG.EXE");
+        if (!FPeer.Handle() || !PollUntil([] { return ConfigWindow() != nullptr; }, WindowLimit))
             return "the configuration program's stand-in did not start";
         return {};
     }
 
     // Closes every window of the stand-in, the ones the monitor started too.
     std::string StopPeer() {
-        for (HWND window; (window = PeerWindow());) {
+        for (HWND window; (window = ConfigWindow());) {
             ::PostMessageW(window, WM_CLOSE, 0, 0);
             if (!PollUntil([window] { return !::IsWindow(window); }, WindowLimit))
                 return "the configuration program's stand-in did not close";
         }
-        if (FPeer && !PollUntil([this] { return Ended(FPeer.Get()); }, WindowLimit))
-            ::TerminateProcess(FPeer.Get(), 1);
-        FPeer.Reset();
+        if (FPeer.Handle() && !PollUntil([this] { return !FPeer.Running(); }, WindowLimit))
+            FPeer.Kill();
+        FPeer = {};
         return {};
     }
 
@@ -276,12 +211,11 @@ private:
                               5000, &answer);
     }
 
-    // A choice from the tray menu, as the shell reports it: the entry's position + 1.
+    // A choice from the tray menu, as the shell reports it.
     std::string ChooseMenuEntry(int position) {
-        const HWND tray = TrayWindowOf(FMonitorId);
-        if (!tray)
+        if (!zq::e2e::TrayWindowOf(FMonitor.Id()))
             return "the monitor has no tray icon";
-        ::PostMessageW(tray, WM_COMMAND, static_cast<WPARAM>(position + 1), 0);
+        zq::e2e::ChooseTrayMenuEntry(FMonitor.Id(), position);
         return {};
     }
 
@@ -299,13 +233,13 @@ private:
 
     // Asks the monitor to end and waits until it has; the exit is printed by Poll.
     std::string EndMonitor(const std::function<std::string()>& ask) {
-        if (!FMonitor)
+        if (!FMonitor.Handle())
             return {};
         if (std::string problem = ask(); !problem.empty())
             return problem;
-        if (!PollUntil([this] { return !FMonitor; }, WindowLimit)) {
-            ::TerminateProcess(FMonitor.Get(), 1);
-            PollUntil([this] { return !FMonitor; }, WindowLimit);
+        if (!PollUntil([this] { return !FMonitor.Handle(); }, WindowLimit)) {
+            FMonitor.Kill();
+            PollUntil([this] { return !FMonitor.Handle(); }, WindowLimit);
             return "the monitor did not end and was terminated";
         }
         return {};
@@ -342,7 +276,7 @@ private:
     // Prints what happened since the last poll: the mouse's transfers, the
     // driver's requests, the stand-in's log, and the monitor's exit.
     void Poll() {
-        const bool ended = FMonitor && Ended(FMonitor.Get());
+        const auto exitCode = FMonitor.WaitForExit(0ms); // only once it has ended
         const auto transfers = VirtualMouse::Transfers();
         for (; FTransfersSeen < transfers.size(); ++FTransfersSeen)
             PrintTransfer(transfers[FTransfersSeen]);
@@ -353,25 +287,17 @@ private:
                           static_cast<unsigned>(requests[FRequestsSeen].Code));
             Print("driver", code + zq::sim::HexBytes(requests[FRequestsSeen].Input));
         }
-        // Only whole lines: the stand-in may be writing the last one.
-        std::ifstream in(FFolder / L"peer.log", std::ios::binary);
-        in.seekg(static_cast<std::streamoff>(FPeerLogRead));
-        const std::string text{std::istreambuf_iterator<char>(in),
-                               std::istreambuf_iterator<char>()};
-        for (std::size_t from = 0, end; (end = text.find('\n', from)) != std::string::npos;
-             from = end + 1) {
-            FPeerLogRead += end + 1 - from;
-            const std::string line = text.substr(from, end - from);
+        const auto peerLog = FInstall.PeerLog();
+        for (; FPeerLinesSeen < peerLog.size(); ++FPeerLinesSeen) {
+            const std::string& line = peerLog[FPeerLinesSeen];
             if (line.rfind("message ", 0) == 0)
                 Print("peer", line.substr(8));
             else if (line.rfind("started", 0) == 0 || line == "shown")
                 Print("peer-window", line.substr(0, line.find(' ')));
         }
-        if (ended) {
-            DWORD code = 0;
-            ::GetExitCodeProcess(FMonitor.Get(), &code);
-            Print("exit", std::to_string(code));
-            FMonitor.Reset();
+        if (exitCode) {
+            Print("exit", std::to_string(*exitCode));
+            FMonitor = {};
         }
     }
 
@@ -411,15 +337,14 @@ private:
         std::cerr << "error: line " << line << ": " << text << "\n";
     }
 
-    std::filesystem::path FFolder;
+    const MonitorInstall& FInstall;
     bool FWords = false;
     std::chrono::steady_clock::time_point FStart = std::chrono::steady_clock::now();
-    zq::win32::UniqueHandle FMonitor;
-    DWORD FMonitorId = 0;
-    zq::win32::UniqueHandle FPeer;
+    Process FMonitor; // empty once its exit is printed
+    Process FPeer;
     std::size_t FTransfersSeen = 0;
     std::size_t FRequestsSeen = 0;
-    std::size_t FPeerLogRead = 0; // bytes of the stand-in's log printed
+    std::size_t FPeerLinesSeen = 0; // lines of the stand-in's log printed
 };
 
 // The virtual devices in place and in their power-on state, their logs empty.
@@ -465,14 +390,11 @@ int main(int argc, char** argv) {
     }
     int result = 0;
     {
-        const InstallFolder folder;
-        std::filesystem::copy_file(ProgramFolder() / L"ZQMON.EXE", folder.Path() / L"ZQMON.EXE");
-        std::filesystem::copy_file(ProgramFolder() / L"zqcfg-peer.exe",
-                                   folder.Path() / L"ZQCFG.EXE");
-        std::ofstream(folder.Path() / L"config.ini", std::ios::binary) << Config;
+        const MonitorInstall install; // with the stand-in as ZQCFG.EXE
+        install.WriteFile(L"config.ini", Config);
         ::RegDeleteTreeW(HKEY_CURRENT_USER, ProfileKey);
 
-        Drive drive(folder.Path(), words);
+        Drive drive(install, words);
         if (drive.Start())
             drive.Run(scriptFile ? static_cast<std::istream&>(file) : std::cin);
         else
