@@ -49,9 +49,12 @@ MouseMonitor::MouseMonitor(Platform& platform, TDM& dm)
             Exit1Click();
     };
     // The process may be ended as soon as the session's end has been handled,
-    // so the devices are shut down (the driver gets its reset record) now.
+    // so the devices are shut down (the driver gets its reset record) now. Before
+    // the start is complete (the shell's wait while the tray icon is placed
+    // handles messages sent to the window) there is nothing to shut down yet:
+    // the loop ends, and the shutdown runs when the window goes.
     FWindow->OnSessionEnd = [this] {
-        if (!FDestroyed)
+        if (FCreated && !FDestroyed)
             FormDestroy();
         FPlatform.Loop.Terminate();
     };
@@ -243,6 +246,12 @@ void MouseMonitor::ProcessMessageAndSleep10ms() {
 }
 
 std::optional<LResult> MouseMonitor::WndProc(std::uint32_t msg, WParam wParam, LParam lParam) {
+    // Sent while the window is still being built (inside the shell's wait as the
+    // tray icon is placed): the devices, the driver and the tray are not there
+    // yet. Nothing is lost by leaving them: the start reads the settings, the
+    // microphone and the mouse afresh.
+    if (!FCreated)
+        return std::nullopt;
     switch (msg) {
     case MSG_APPLY_PROFILE:
         WMApplyProfile(lParam);

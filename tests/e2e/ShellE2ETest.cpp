@@ -28,6 +28,20 @@ TEST_F(ShellE2E, SecondInstanceEndsAtOnceWhileTheFirstRuns) {
     EXPECT_FALSE(::IsWindowVisible(MonitorWindow()));
 }
 
+// Sent the moment the window can be found, the session's end often reaches the
+// monitor while it still places its tray icon, before its start is complete.
+TEST_F(ShellE2E, TheSessionEndingAsTheMonitorStartsEndsIt) {
+    FMonitor = Process::Start(FInstall.Folder() / L"ZQMON.EXE");
+    HWND window = nullptr;
+    const auto end = std::chrono::steady_clock::now() + 20s;
+    while (!(window = MonitorWindow()) && std::chrono::steady_clock::now() < end)
+        ::SwitchToThread(); // looked for without pause, to come as early as can be
+    ASSERT_NE(window, nullptr);
+    DWORD_PTR answer = 0;
+    ::SendMessageTimeoutW(window, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 5000, &answer);
+    EXPECT_EQ(FMonitor.WaitForExit(), std::optional<DWORD>(0));
+}
+
 TEST_F(ShellE2E, ExitTellsTheConfigurationProgramAndEndsWithCodeZero) {
     FPeer = FInstall.StartPeer();
     FMonitor = FInstall.StartMonitor();

@@ -143,6 +143,51 @@ TEST_F(ShellScenario, TheSessionsEndShutsTheDevicesDownOnce) {
     EXPECT_EQ(Channel("driver"), reset);
 }
 
+// Placing the tray icon waits for the shell, and what other programs send to
+// the main window meanwhile is handled inside that wait, while the monitor is
+// still being built (wine showed the session's end arriving there).
+TEST_F(ShellScenario, MessagesSentWhileTheTrayIconIsPlacedLeaveTheStartAsItWas) {
+    MonitorWorld plain;
+    plain.World.Desktop.Peer().SetPresent(true);
+    plain.Start();
+    plain.World.Loop.AdvanceBy(3200);
+
+    FWorld.Desktop.Peer().SetPresent(true);
+    FWorld.Desktop.WhileTrayIconIsPlaced = [this] {
+        auto& peer = FWorld.Desktop.Peer();
+        EXPECT_TRUE(peer.SendToMonitor(MSG_APPLY_PROFILE, 0, 2));
+        EXPECT_TRUE(peer.SendToMonitor(MSG_RELOAD_SETTINGS, 0, 0));
+        EXPECT_TRUE(FWorld.Desktop.SendToWindow(FWorld.Desktop.FindWindowByClass(u"TZQMONMAIN"),
+                                                WM_POWERBROADCAST_, PBT_APMRESUMEAUTOMATIC_, 0, 0));
+    };
+    FMonitor.Start();
+    FWorld.Loop.AdvanceBy(3200);
+    EXPECT_TRUE(FWorld.Loop.UnhandledErrors().empty());
+    for (const char* channel : {"hid-set", "driver", "tray"})
+        EXPECT_EQ(Channel(channel), plain.Channel(channel)) << channel;
+}
+
+TEST_F(ShellScenario, TheSessionEndingOrACloseRequestWhileTheTrayIconIsPlacedEndsTheProgram) {
+    FWorld.Desktop.WhileTrayIconIsPlaced = [this] {
+        FWorld.Desktop.FindOwnWindow(u"TZQMONMAIN")->EndSession();
+    };
+    Start();
+    EXPECT_TRUE(FWorld.Loop.IsTerminated());
+    FMonitor.Stop();
+    // Nothing reached the mouse; the driver got the shutdown record once.
+    EXPECT_TRUE(Channel("hid-set").empty());
+    EXPECT_EQ(Channel("driver"), (std::vector<std::string>{"80008004 " + std::string(476, '0')}));
+
+    MonitorWorld closed;
+    closed.World.Desktop.Peer().SetPresent(true);
+    closed.World.Desktop.WhileTrayIconIsPlaced = [&closed] {
+        EXPECT_FALSE(closed.World.Desktop.FindOwnWindow(u"TZQMONMAIN")->RequestClose());
+    };
+    closed.Start();
+    EXPECT_TRUE(closed.World.Loop.IsTerminated());
+    EXPECT_EQ(closed.Channel("peer-post"), (std::vector<std::string>{"7036 0 0"}));
+}
+
 TEST_F(ShellScenario, AboutShowsTheWindowAndItsButtonsAct) {
     auto& monitor = Start("http://www.example.com");
     EXPECT_FALSE(FWorld.Desktop.Tray()->ChooseMenuItem(u"About")); // hidden entry

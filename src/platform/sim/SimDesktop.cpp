@@ -141,7 +141,10 @@ std::unique_ptr<IWindow> SimDesktop::CreateOwnWindow(const WindowOptions& option
 }
 
 std::unique_ptr<ITrayIcon> SimDesktop::CreateTrayIcon() {
-    return std::make_unique<SimTrayIcon>(*this);
+    auto icon = std::make_unique<SimTrayIcon>(*this);
+    if (WhileTrayIconIsPlaced)
+        WhileTrayIconIsPlaced();
+    return icon;
 }
 
 WindowHandle SimDesktop::FindWindowByClass(const std::u16string& className) {

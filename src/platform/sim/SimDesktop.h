@@ -130,6 +130,11 @@ public:
     // The program's own windows and tray icon, as a user would find them.
     SimWindow* FindOwnWindow(const std::u16string& className) const;
     SimTrayIcon* Tray() const { return FTray; }
+    // Runs while the tray icon is placed, as it is created. Placing it waits for
+    // the shell, and messages other programs send to ours meanwhile are handled
+    // inside that wait, before the program has finished starting; a test sends
+    // them from here.
+    std::function<void()> WhileTrayIconIsPlaced;
     // Decides whether starting a program succeeds; by default when the file exists.
     std::function<bool(const std::filesystem::path&)> OnStartProgram;
     // Told each change of the tray icon's look ("icon muted, hint: ...") and each
