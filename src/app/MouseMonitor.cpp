@@ -118,11 +118,9 @@ void MouseMonitor::FormCreate() {
     ApplyLanguage();
     const OsVersion os = FPlatform.System.GetOsVersion();
     FCoreAudio = os.PlatformId == 2 && os.Major >= 6;
-    if (const auto config = OpenConfigFile(FPlatform.Ini, FPlatform.System))
-        FOptions = ReadMonitorOptions(*config);
     if (FCoreAudio) {
         OpenAudioEndpoint();
-        if (FOptions.FollowDefaultMicrophone)
+        if (FDM.FMonitorOptions.FollowDefaultMicrophone)
             FDefaultMicrophoneWatch =
                 FPlatform.Audio.WatchDefaultCaptureDevice(Handle(), MSG_DEFAULT_MICROPHONE_CHANGED);
     }
@@ -503,7 +501,7 @@ std::u16string MouseMonitor::TrayHintText() const {
 }
 
 void MouseMonitor::NoteChange(Change change) {
-    if (!FOptions.ShowNotices)
+    if (!FDM.FMonitorOptions.ShowNotices)
         return;
     (change == Change::Microphone ? FNoticeMicrophone
      : change == Change::Profile  ? FNoticeProfile
@@ -536,7 +534,7 @@ void MouseMonitor::WMMicrophoneChanged() {
 
 void MouseMonitor::WMDefaultMicrophoneChanged() {
     // The first chosen endpoint stays unless the user asked to follow the default.
-    if (!FOptions.FollowDefaultMicrophone || !FCoreAudio || ShuttingDown())
+    if (!FDM.FMonitorOptions.FollowDefaultMicrophone || !FCoreAudio || ShuttingDown())
         return;
     if (FEndpoint)
         FEndpoint->NotifyChanges(0, 0);

@@ -156,7 +156,6 @@ private:
     std::optional<bool> FMicrophoneMuted;
     // Reports of the default capture device changing, kept while the option asks.
     std::unique_ptr<IAudioWatch> FDefaultMicrophoneWatch;
-    TMonitorOptions FOptions;
     // The changes made with the mouse since the last notice.
     bool FNoticeMicrophone = false;
     bool FNoticeProfile = false;

@@ -82,6 +82,7 @@ void TDM::DataModuleCreate(IIniReader& ini) {
     {
         const auto config = OpenConfigFile(ini, FSystem);
         FOptionsFromConfigFile = ReadOptionsFromConfigFile(*config);
+        FMonitorOptions = ReadMonitorOptions(*config);
         FOtherConfig = ReadOtherConfig(*config);
     }
     DeviceUsageAndPage = VendorUsageAndPage;

@@ -140,6 +140,8 @@ public:
     TMouseProfileInfo FTestProfileInfo{};
     TMACROKEYINFO FRecordMacroInfo{};
     TOptionsFromConfigFile FOptionsFromConfigFile;
+    // The monitor's own choices of [options] (notices, following the default microphone).
+    TMonitorOptions FMonitorOptions;
 
 private:
     void DataModuleCreate(IIniReader& ini);
